@@ -88,14 +88,18 @@ class Disque_defaillant final : public Acces_disque {
   std::size_t octets_avant_echec = 0;
   // Largest count one write call accepts (short writes without an error).
   std::size_t morceau_max = SIZE_MAX;
-  // Number of files opened for reading.
+  // Number of files opened for reading, and for writing.
   int ouvertures_lecture = 0;
+  int ouvertures_ecriture = 0;
 
   int Ouvrir(const std::string& chemin, int drapeaux, mode_t droits) override {
     bool ecriture = (drapeaux & O_ACCMODE) != O_RDONLY;
     if (ecriture && etape == Etape::Ouvrir_ecriture) return -code;
     int d = reel_.Ouvrir(chemin, drapeaux, droits);
-    if (d >= 0 && ecriture) en_ecriture_.insert(d);
+    if (d >= 0 && ecriture) {
+      en_ecriture_.insert(d);
+      ++ouvertures_ecriture;
+    }
     if (d >= 0 && !ecriture) ++ouvertures_lecture;
     return d;
   }
