@@ -1,0 +1,399 @@
+#include "audio/son_simule.h"
+
+#include <samplerate.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "common/arrondi.h"
+
+namespace talven {
+
+namespace {
+
+uint8_t Vers_u8(float x) {
+  Etendu v = 128.0L + 127.0L * static_cast<Etendu>(std::clamp(x, -1.0f, 1.0f));
+  return static_cast<uint8_t>(Arrondi32(v));
+}
+
+int16_t Vers_s16(float x) {
+  return static_cast<int16_t>(Arrondi32(32767.0L * static_cast<Etendu>(std::clamp(x, -1.0f, 1.0f))));
+}
+
+}  // namespace
+
+SonSimule::SonSimule(Rythme rythme) : rythme_(rythme) {
+  if (rythme_ == Rythme::Temps_reel) cadence_ = std::thread([this] { Cadence(); });
+}
+
+SonSimule::~SonSimule() {
+  {
+    std::lock_guard v(verrou_);
+    fin_ = true;
+  }
+  reveil_.notify_all();
+  if (cadence_.joinable()) cadence_.join();
+  Fermer(Sens::Entree);
+  Fermer(Sens::Sortie);
+}
+
+void SonSimule::Definir_peripheriques(Sens sens, uint32_t nombre, uint32_t formats) {
+  std::lock_guard v(verrou_);
+  V(sens).nombre = nombre;
+  V(sens).formats = formats;
+}
+
+void SonSimule::Definir_occupe(Sens sens, bool occupe) {
+  std::lock_guard v(verrou_);
+  V(sens).occupe = occupe;
+}
+
+void SonSimule::Injecter_echec(Operation operation, Sens sens, uint32_t code) {
+  std::lock_guard v(verrou_);
+  echecs_[{operation, sens}] = code;
+}
+
+void SonSimule::Debrancher(Sens sens, uint32_t code) {
+  std::lock_guard v(verrou_);
+  if (V(sens).ouvert && code != 0) V(sens).file.Perdre(code);
+  reveil_.notify_all();
+}
+
+uint32_t SonSimule::Echec(Operation operation, Sens sens) {
+  auto it = echecs_.find({operation, sens});
+  if (it == echecs_.end()) return Son_ok;
+  uint32_t code = it->second;
+  echecs_.erase(it);
+  return code;
+}
+
+void SonSimule::Source_silence() {
+  std::lock_guard v(verrou_);
+  source_ = Source::Silence;
+}
+
+void SonSimule::Source_generateur(Generateur generateur) {
+  std::lock_guard v(verrou_);
+  generateur_ = std::move(generateur);
+  source_ = generateur_ ? Source::Generateur : Source::Silence;
+}
+
+void SonSimule::Source_boucle() {
+  std::lock_guard v(verrou_);
+  source_ = Source::Boucle;
+}
+
+bool SonSimule::Source_fichier(const std::string& chemin) {
+  SF_INFO info{};
+  SNDFILE* f = sf_open(chemin.c_str(), SFM_READ, &info);
+  if (f == nullptr) return false;
+  std::vector<float> entrelace(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
+  sf_count_t lus = sf_readf_float(f, entrelace.data(), info.frames);
+  sf_close(f);
+  if (lus < 0 || info.channels <= 0 || info.samplerate <= 0) return false;
+  std::vector<float> mono(static_cast<size_t>(lus));
+  for (size_t i = 0; i < mono.size(); ++i) {
+    float somme = 0.0f;
+    for (int c = 0; c < info.channels; ++c) somme += entrelace[i * static_cast<size_t>(info.channels) + c];
+    mono[i] = somme / static_cast<float>(info.channels);
+  }
+  std::lock_guard v(verrou_);
+  fichier_ = std::move(mono);
+  frequence_fichier_ = static_cast<uint32_t>(info.samplerate);
+  fichier_reechantillonne_.clear();
+  position_fichier_ = 0;
+  source_ = Source::Fichier;
+  return true;
+}
+
+SonSimule::Generateur SonSimule::Tonalite(double frequence_hz, double amplitude) {
+  return [frequence_hz, amplitude, phase = 0.0](std::span<float> e, uint32_t taux) mutable {
+    const double pas = 2.0 * static_cast<double>(Pi) * frequence_hz / taux;
+    for (float& x : e) {
+      x = static_cast<float>(amplitude * std::sin(phase));
+      phase = std::fmod(phase + pas, 2.0 * static_cast<double>(Pi));
+    }
+  };
+}
+
+SonSimule::Generateur SonSimule::Bruit_gaussien(double ecart_type, uint32_t graine) {
+  return [loi = std::normal_distribution<double>(0.0, ecart_type), moteur = std::mt19937(graine)](
+             std::span<float> e, uint32_t) mutable {
+    for (float& x : e) x = static_cast<float>(loi(moteur));
+  };
+}
+
+void SonSimule::Sortie_aucune() {
+  std::lock_guard v(verrou_);
+  destination_ = Destination::Aucune;
+}
+void SonSimule::Sortie_boucle() {
+  std::lock_guard v(verrou_);
+  destination_ = Destination::Boucle;
+}
+void SonSimule::Sortie_memoire() {
+  std::lock_guard v(verrou_);
+  destination_ = Destination::Memoire;
+}
+void SonSimule::Sortie_fichier_wav(const std::string& chemin) {
+  std::lock_guard v(verrou_);
+  destination_ = Destination::Fichier;
+  chemin_wav_ = chemin;
+}
+
+std::vector<uint8_t> SonSimule::Octets_joues() {
+  std::lock_guard v(verrou_);
+  return joues_;
+}
+
+uint32_t SonSimule::Nombre_peripheriques(Sens sens) {
+  std::lock_guard v(verrou_);
+  return V(sens).nombre;
+}
+
+uint32_t SonSimule::Capacites(Sens sens, uint32_t& formats) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Capacites, sens)) return r;
+  if (V(sens).nombre == 0) return ENODEV;
+  formats = V(sens).formats;
+  return Son_ok;
+}
+
+uint32_t SonSimule::Ouvrir(Sens sens, const Format_son& format) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Ouvrir, sens)) return r;
+  Voie& voie = V(sens);
+  if (voie.nombre == 0) return ENODEV;
+  if (voie.ouvert) return Son_deja_ouvert;
+  if (voie.occupe) return EBUSY;
+  uint32_t bit = Bit_format(format.Echantillons_par_seconde, format.Voies, format.Bits_par_echantillon);
+  // Rates other than the three classic ones are accepted as the plug layer
+  // would, as long as width and channels are.
+  bool ok = format.Format == 1 && format.Echantillons_par_seconde > 0 &&
+            (format.Voies == 1 || format.Voies == 2) &&
+            (format.Bits_par_echantillon == 8 || format.Bits_par_echantillon == 16) &&
+            (bit == 0 || (voie.formats & bit) != 0);
+  if (!ok) return Son_format_refuse;
+  if (sens == Sens::Sortie && destination_ == Destination::Fichier) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(format.Echantillons_par_seconde);
+    info.channels = format.Voies;
+    info.format = SF_FORMAT_WAV | (format.Bits_par_echantillon == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
+    wav_ = sf_open(chemin_wav_.c_str(), SFM_WRITE, &info);
+    if (wav_ == nullptr) return EACCES;
+  }
+  if (sens == Sens::Entree && source_ == Source::Fichier) {
+    fichier_reechantillonne_.clear();
+    position_fichier_ = 0;
+    if (!fichier_.empty()) {
+      double rapport = static_cast<double>(format.Echantillons_par_seconde) / frequence_fichier_;
+      fichier_reechantillonne_.resize(static_cast<size_t>(std::ceil(fichier_.size() * rapport)) + 16);
+      SRC_DATA d{};
+      d.data_in = fichier_.data();
+      d.input_frames = static_cast<long>(fichier_.size());
+      d.data_out = fichier_reechantillonne_.data();
+      d.output_frames = static_cast<long>(fichier_reechantillonne_.size());
+      d.src_ratio = rapport;
+      if (src_simple(&d, SRC_SINC_FASTEST, 1) != 0) d.output_frames_gen = 0;
+      fichier_reechantillonne_.resize(static_cast<size_t>(d.output_frames_gen));
+    }
+  }
+  voie.format = format;
+  voie.ouvert = true;
+  voie.demarre = false;
+  voie.echeance_fixee = false;
+  voie.file.Reprendre();
+  reveil_.notify_all();
+  return Son_ok;
+}
+
+uint32_t SonSimule::Preparer(Sens sens, Entete_tampon& entete) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Preparer, sens)) return r;
+  return File_tampons::Preparer(entete);
+}
+
+uint32_t SonSimule::Depreparer(Sens sens, Entete_tampon& entete) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Depreparer, sens)) return r;
+  return File_tampons::Depreparer(entete);
+}
+
+uint32_t SonSimule::Ajouter(Sens sens, Entete_tampon& entete) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Ajouter, sens)) return r;
+  if (!V(sens).ouvert) return Son_non_ouvert;
+  uint32_t r = V(sens).file.Ajouter(entete);
+  reveil_.notify_all();
+  return r;
+}
+
+uint32_t SonSimule::Demarrer(Sens sens) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Demarrer, sens)) return r;
+  if (!V(sens).ouvert) return Son_non_ouvert;
+  V(sens).demarre = true;
+  reveil_.notify_all();
+  return V(sens).file.Perte();
+}
+
+uint32_t SonSimule::Reinitialiser(Sens sens) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Reinitialiser, sens)) return r;
+  Voie& voie = V(sens);
+  if (!voie.ouvert) return Son_non_ouvert;
+  voie.file.Vider();
+  voie.demarre = false;
+  voie.echeance_fixee = false;
+  return Son_ok;
+}
+
+void SonSimule::Fermer_wav() {
+  if (wav_ != nullptr) sf_close(wav_);
+  wav_ = nullptr;
+}
+
+uint32_t SonSimule::Fermer(Sens sens) {
+  std::lock_guard v(verrou_);
+  if (uint32_t r = Echec(Operation::Fermer, sens)) return r;
+  Voie& voie = V(sens);
+  if (!voie.ouvert) return Son_non_ouvert;
+  voie.file.Vider();
+  voie.file.Reprendre();
+  voie.ouvert = false;
+  voie.demarre = false;
+  voie.echeance_fixee = false;
+  if (sens == Sens::Sortie) Fermer_wav();
+  return Son_ok;
+}
+
+uint32_t SonSimule::Perte(Sens sens) {
+  std::lock_guard v(verrou_);
+  return V(sens).ouvert ? V(sens).file.Perte() : 0;
+}
+
+void SonSimule::Remplir_entree(uint8_t* donnees, uint32_t octets) {
+  const Format_son& f = entree_.format;
+  const uint32_t bloc = std::max<uint32_t>(1, f.Alignement_bloc);
+  const uint32_t trames = octets / bloc;
+  if (source_ == Source::Boucle) {
+    for (uint32_t i = 0; i < octets; ++i) {
+      if (boucle_.empty()) {
+        donnees[i] = f.Bits_par_echantillon == 8 ? 128 : 0;
+      } else {
+        donnees[i] = boucle_.front();
+        boucle_.pop_front();
+      }
+    }
+    return;
+  }
+  travail_.assign(trames, 0.0f);
+  if (source_ == Source::Generateur) {
+    generateur_(std::span<float>(travail_), f.Echantillons_par_seconde);
+  } else if (source_ == Source::Fichier) {
+    for (float& x : travail_)
+      x = position_fichier_ < fichier_reechantillonne_.size() ? fichier_reechantillonne_[position_fichier_++]
+                                                              : 0.0f;
+  }
+  std::memset(donnees, f.Bits_par_echantillon == 8 ? 128 : 0, octets);
+  for (uint32_t t = 0; t < trames; ++t) {
+    for (uint32_t c = 0; c < f.Voies; ++c) {
+      if (f.Bits_par_echantillon == 8) {
+        donnees[t * bloc + c] = Vers_u8(travail_[t]);
+      } else {
+        int16_t s = Vers_s16(travail_[t]);
+        donnees[t * bloc + 2 * c] = static_cast<uint8_t>(s & 0xFF);
+        donnees[t * bloc + 2 * c + 1] = static_cast<uint8_t>((s >> 8) & 0xFF);
+      }
+    }
+  }
+}
+
+void SonSimule::Jouer(const uint8_t* donnees, uint32_t octets) {
+  switch (destination_) {
+    case Destination::Aucune:
+      break;
+    case Destination::Boucle:
+      boucle_.insert(boucle_.end(), donnees, donnees + octets);
+      break;
+    case Destination::Memoire:
+      joues_.insert(joues_.end(), donnees, donnees + octets);
+      break;
+    case Destination::Fichier:
+      if (wav_ != nullptr) sf_write_raw(wav_, donnees, static_cast<sf_count_t>(octets));
+      break;
+  }
+}
+
+bool SonSimule::Completer(Sens sens) {
+  Voie& voie = V(sens);
+  if (!voie.ouvert) return false;
+  if (voie.file.Perte() != 0) return voie.file.Terminer_tete_en_perte();
+  if (sens == Sens::Entree && !voie.demarre) return false;
+  uint32_t position = 0;
+  Entete_tampon* e = voie.file.Tete(position);
+  if (e == nullptr) return false;
+  uint32_t reste = e->Longueur_tampon - position;
+  if (sens == Sens::Entree) {
+    Remplir_entree(e->Donnees + position, reste);
+  } else {
+    Jouer(e->Donnees + position, reste);
+  }
+  voie.file.Avancer(reste);
+  return true;
+}
+
+bool SonSimule::Completer_entree() {
+  std::lock_guard v(verrou_);
+  return Completer(Sens::Entree);
+}
+
+bool SonSimule::Completer_sortie() {
+  std::lock_guard v(verrou_);
+  return Completer(Sens::Sortie);
+}
+
+void SonSimule::Cadence() {
+  using namespace std::chrono;
+  std::unique_lock v(verrou_);
+  while (!fin_) {
+    auto maintenant = steady_clock::now();
+    auto reveil = maintenant + milliseconds(20);
+    for (Voie* voie : {&entree_, &sortie_}) {
+      Sens sens = voie == &entree_ ? Sens::Entree : Sens::Sortie;
+      uint32_t position = 0;
+      Entete_tampon* e = voie->ouvert ? voie->file.Tete(position) : nullptr;
+      bool actif = e != nullptr && (sens == Sens::Sortie || voie->demarre || voie->file.Perte() != 0);
+      if (!actif) {
+        voie->echeance_fixee = false;
+        continue;
+      }
+      if (!voie->echeance_fixee) {
+        uint32_t octets_par_seconde = std::max<uint32_t>(1, voie->format.Octets_par_seconde);
+        voie->echeance =
+            maintenant + microseconds(uint64_t{e->Longueur_tampon} * 1000000u / octets_par_seconde);
+        voie->echeance_fixee = true;
+      }
+      if (voie->echeance <= maintenant) {
+        Completer(sens);
+        // The next buffer follows the previous one without a gap.
+        auto fin_precedent = voie->echeance;
+        voie->echeance_fixee = false;
+        Entete_tampon* suivant = voie->file.Tete(position);
+        if (suivant != nullptr) {
+          uint32_t octets_par_seconde = std::max<uint32_t>(1, voie->format.Octets_par_seconde);
+          voie->echeance = fin_precedent +
+                           microseconds(uint64_t{suivant->Longueur_tampon} * 1000000u / octets_par_seconde);
+          voie->echeance_fixee = true;
+        }
+      }
+      if (voie->echeance_fixee) reveil = std::min(reveil, voie->echeance);
+    }
+    reveil_.wait_until(v, reveil);
+  }
+}
+
+}  // namespace talven

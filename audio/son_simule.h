@@ -1,0 +1,148 @@
+// A simulated sound card, for running the program without a radio and for
+// tests.
+//
+// Responsibilities: model one input and one output device whose counts,
+// format bits and "busy" state are settable; deliver input from a generator
+// (tone, Gaussian noise, or any callable, such as a simulated TALVEN
+// station), from a sound file of any rate and channel count (mixed to mono and
+// resampled to the open rate), from the card's own output (loopback) or
+// silence; send output to a WAV file, to the loopback, to memory or nowhere;
+// complete buffers paced in real time by a thread of its own (steady clock),
+// or one at a time when the caller says so (`Completer_entree`,
+// `Completer_sortie`); inject a failure code into any operation and unplug a
+// direction mid-stream.
+// Collaborations: implements `Peripherique_son` for `FonctionsWave`; reads
+// and writes files through libsndfile, resamples through libsamplerate.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/peripherique_son.h"
+
+struct sf_private_tag;
+
+namespace talven {
+
+class SonSimule final : public Peripherique_son {
+ public:
+  enum class Rythme {
+    Pas_a_pas,  // a buffer completes only through Completer_entree / Completer_sortie
+    Temps_reel  // a thread completes each buffer when its duration has elapsed
+  };
+  enum class Operation { Capacites, Ouvrir, Preparer, Depreparer, Ajouter, Demarrer, Reinitialiser, Fermer };
+  // Fills `echantillons` with the next samples, reals in -1..+1, at
+  // `frequence_hz` samples per second. Called from the completing thread.
+  using Generateur = std::function<void(std::span<float> echantillons, uint32_t frequence_hz)>;
+
+  explicit SonSimule(Rythme rythme = Rythme::Pas_a_pas);
+  ~SonSimule() override;
+  SonSimule(const SonSimule&) = delete;
+  SonSimule& operator=(const SonSimule&) = delete;
+
+  // The modelled card. Default: one device each way offering every format.
+  void Definir_peripheriques(Sens sens, uint32_t nombre, uint32_t formats);
+  // A busy direction fails to open with EBUSY (held by another program).
+  void Definir_occupe(Sens sens, bool occupe);
+  // The next call of `operation` on `sens` returns `code` (> 0) and does nothing.
+  void Injecter_echec(Operation operation, Sens sens, uint32_t code);
+  // The open device of `sens` is lost with `code` (ENODEV for an unplugged card).
+  void Debrancher(Sens sens, uint32_t code);
+
+  // Input sources; each replaces the previous one. Default: silence (128).
+  void Source_silence();
+  void Source_generateur(Generateur generateur);
+  // The card's own output, in the order played (128 when nothing is left).
+  void Source_boucle();
+  // Whole file read now; silence after its end. False (source unchanged) when
+  // libsndfile cannot read it.
+  bool Source_fichier(const std::string& chemin);
+  // Sine of `frequence_hz`, peak `amplitude` (0..1).
+  static Generateur Tonalite(double frequence_hz, double amplitude);
+  // White Gaussian noise of standard deviation `ecart_type` (0..1), seeded.
+  static Generateur Bruit_gaussien(double ecart_type, uint32_t graine);
+
+  // Output sinks; each replaces the previous one. Default: discarded.
+  void Sortie_aucune();
+  void Sortie_boucle();
+  // Everything played is kept in memory (tests), see `Octets_joues`.
+  void Sortie_memoire();
+  // A WAV file at the open format, written from `Ouvrir` to `Fermer`.
+  void Sortie_fichier_wav(const std::string& chemin);
+  std::vector<uint8_t> Octets_joues();
+
+  // Stepped rhythm: completes the oldest queued buffer of the direction (an
+  // input must be started). False when there is none.
+  bool Completer_entree();
+  bool Completer_sortie();
+
+  uint32_t Nombre_peripheriques(Sens sens) override;
+  uint32_t Capacites(Sens sens, uint32_t& formats) override;
+  uint32_t Ouvrir(Sens sens, const Format_son& format) override;
+  uint32_t Preparer(Sens sens, Entete_tampon& entete) override;
+  uint32_t Depreparer(Sens sens, Entete_tampon& entete) override;
+  uint32_t Ajouter(Sens sens, Entete_tampon& entete) override;
+  uint32_t Demarrer(Sens sens) override;
+  uint32_t Reinitialiser(Sens sens) override;
+  uint32_t Fermer(Sens sens) override;
+  uint32_t Perte(Sens sens) override;
+
+ private:
+  enum class Source { Silence, Generateur, Boucle, Fichier };
+  enum class Destination { Aucune, Boucle, Memoire, Fichier };
+  struct Voie {
+    explicit Voie(Sens s) : file(s) {}
+    File_tampons file;
+    uint32_t nombre = 1;
+    uint32_t formats = 0xFFF;
+    bool occupe = false;
+    bool ouvert = false;
+    bool demarre = false;
+    Format_son format;
+    std::chrono::steady_clock::time_point echeance{};  // real-time completion of the head
+    bool echeance_fixee = false;
+  };
+
+  Voie& V(Sens sens) { return sens == Sens::Entree ? entree_ : sortie_; }
+  uint32_t Echec(Operation operation, Sens sens);
+  bool Completer(Sens sens);  // with verrou_ held
+  void Remplir_entree(uint8_t* donnees, uint32_t octets);
+  void Jouer(const uint8_t* donnees, uint32_t octets);
+  void Fermer_wav();
+  void Cadence();
+
+  Rythme rythme_;
+  std::mutex verrou_;
+  std::condition_variable reveil_;
+  bool fin_ = false;
+  Voie entree_{Sens::Entree};
+  Voie sortie_{Sens::Sortie};
+  std::map<std::pair<Operation, Sens>, uint32_t> echecs_;
+
+  Source source_ = Source::Silence;
+  Generateur generateur_;
+  std::vector<float> fichier_;                  // mono samples of the source file
+  uint32_t frequence_fichier_ = 0;              // Hz
+  std::vector<float> fichier_reechantillonne_;  // at the open input rate
+  size_t position_fichier_ = 0;
+  std::deque<uint8_t> boucle_;
+  std::vector<float> travail_;
+
+  Destination destination_ = Destination::Aucune;
+  std::string chemin_wav_;
+  sf_private_tag* wav_ = nullptr;
+  std::vector<uint8_t> joues_;
+
+  std::thread cadence_;
+};
+
+}  // namespace talven
