@@ -1,0 +1,133 @@
+#include "app/manipulation_serie.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace talven {
+
+namespace {
+
+constexpr uint16_t Adresses_base[4] = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
+
+std::string_view Sans_espaces(std::string_view s) {
+  const auto debut = s.find_first_not_of(" \t\r");
+  if (debut == std::string_view::npos) return {};
+  const auto fin = s.find_last_not_of(" \t\r");
+  return s.substr(debut, fin - debut + 1);
+}
+
+Texte Chiffre(int n) {
+  return Texte(1, static_cast<char>('0' + n));
+}
+
+}  // namespace
+
+void Correspondance_ports::Lecture_fichier(std::string_view contenu) {
+  while (!contenu.empty()) {
+    const auto fin = contenu.find('\n');
+    const std::string_view ligne = Sans_espaces(contenu.substr(0, fin));
+    contenu = fin == std::string_view::npos ? std::string_view{} : contenu.substr(fin + 1);
+    if (ligne.empty() || ligne[0] == '#') continue;
+    const auto egal = ligne.find('=');
+    if (egal == std::string_view::npos) continue;
+    const std::string_view nom = Sans_espaces(ligne.substr(0, egal));
+    const std::string_view peripherique = Sans_espaces(ligne.substr(egal + 1));
+    if (nom.size() != 4 || nom.substr(0, 3) != "COM" || nom[3] < '1' || nom[3] > '4' || peripherique.empty())
+      continue;
+    Peripheriques[nom[3] - '1'] = std::string(peripherique);
+  }
+}
+
+void Correspondance_ports::Lecture_environnement() {
+  for (int n = 1; n <= 4; ++n) {
+    const std::string nom = "TALVEN_COM" + std::to_string(n);
+    const char* valeur = std::getenv(nom.c_str());
+    if (valeur != nullptr && *valeur != '\0') Peripheriques[n - 1] = valeur;
+  }
+}
+
+Correspondance_ports Correspondance_ports::Chargement() {
+  Correspondance_ports c;
+  std::string dossier;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
+    dossier = xdg;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    dossier = std::string(home) + "/.config";
+  }
+  if (!dossier.empty()) {
+    std::ifstream fichier(dossier + "/talven/ports.conf");
+    if (fichier) {
+      std::ostringstream contenu;
+      contenu << fichier.rdbuf();
+      c.Lecture_fichier(contenu.str());
+    }
+  }
+  c.Lecture_environnement();
+  return c;
+}
+
+ManipulationSerie::ManipulationSerie(Pilote_serie& pilote, Correspondance_ports ports)
+    : pilote_(&pilote), ports_(std::move(ports)) {}
+
+ManipulationSerie::~ManipulationSerie() {
+  Fermeture_port_serie();
+}
+
+void ManipulationSerie::Choix_port_serie(uint8_t octet) {
+  // Only 1 .. 4 name a port; 5 means none, and so does a damaged byte, which
+  // would otherwise index past the address table.
+  if (octet < 1 || octet > 4) {
+    Port_serie_actif = false;
+    return;
+  }
+  Port_serie_actif = true;
+  Port_serie = octet;
+  Adresse_MCR = static_cast<uint16_t>(Adresses_base[octet - 1] + 4);
+}
+
+bool ManipulationSerie::Ouverture_port_serie(int n) {
+  if (n < 1 || n > 4) return false;
+  Fermeture_port_serie();
+  poignee_ = pilote_->Ouverture(ports_.Peripheriques[n - 1]);
+  if (poignee_ < 0) {
+    poignee_ = -1;
+    return false;
+  }
+  port_ouvert_ = n;
+  return true;
+}
+
+void ManipulationSerie::Fermeture_port_serie() {
+  if (poignee_ != -1) pilote_->Fermeture(poignee_);
+  poignee_ = -1;
+  port_ouvert_ = 0;
+}
+
+Texte ManipulationSerie::Test_port_serie(const Langue& langue) {
+  if (!Port_serie_actif) return langue.Choix("No selected serial port.", "Pas de port série sélectionné.");
+  const Texte n = Chiffre(Port_serie);
+  if (Ouverture_port_serie(Port_serie)) {
+    Fermeture_port_serie();
+    return langue.Choix("Success when opening the serial port COM ",
+                        "Réussite de l'ouverture du port série COM ") +
+           n + ".";
+  }
+  return langue.Choix("Failure when opening the serial port COM ",
+                      "Echec de l'ouverture du port série COM ") +
+         n + langue.Choix(". May be, is'nt it the mouse?", ". Serait-ce la souris?");
+}
+
+Texte ManipulationSerie::Message_port_non_ouvert(const Langue& langue) const {
+  return langue.Choix("The selected serial port (COM ", "Le port série sélectionné (COM ") +
+         Chiffre(Port_serie) +
+         langue.Choix(") cannot be opened. May be, is'nt it the mouse?",
+                      ") ne peut être ouvert. Serait-ce la souris?");
+}
+
+void ManipulationSerie::Ecriture_mcr(uint16_t adresse, uint8_t valeur) {
+  if (poignee_ == -1 || adresse != Adresses_base[port_ouvert_ - 1] + 4) return;
+  pilote_->Lignes(poignee_, (valeur & 0x01) != 0, (valeur & 0x02) != 0);
+}
+
+}  // namespace talven

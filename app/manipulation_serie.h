@@ -1,0 +1,97 @@
+// Keying of a transmitter without VOX through the DTR and RTS lines of a
+// serial port COM 1 to COM 4.
+//
+// Responsibilities: derive the selected port and its modem-control-register
+// address from the configuration byte; open the port exclusively (to reserve
+// it and to detect another program holding it), close it, test it with a text
+// for the status line; turn keying writes to the modem control register
+// (0x0B keyed, 0x08 released) into DTR and RTS of the opened port, OUT2
+// ignored. Opening, testing and closing never assert DTR or RTS: only the
+// keying writes do, and the port is released whenever it is closed or this
+// object goes away.
+// Collaborations: a `Pilote_serie` back-end (Linux driver or simulated),
+// owned by the caller; the port space hands it the writes to 0x3FC, 0x2FC,
+// 0x3EC and 0x2EC; the main window shows the texts.
+//
+// Devices. COM 1 to COM 4 are /dev/ttyS0 to /dev/ttyS3 unless remapped, e.g.
+// for a USB serial adapter:
+//   - in the file $XDG_CONFIG_HOME/talven/ports.conf (~/.config/talven/ports.conf
+//     when XDG_CONFIG_HOME is not set), one mapping per line:
+//         # keying interface
+//         COM1=/dev/ttyUSB0
+//         COM2=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
+//     blank lines and lines starting with '#' are ignored, spaces around the
+//     name and the device are trimmed, unknown names are ignored;
+//   - or in the environment: TALVEN_COM1=/dev/ttyUSB0 (wins over the file).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/pilote_serie.h"
+#include "common/langue.h"
+#include "common/texte.h"
+
+namespace talven {
+
+// The device behind each of COM 1 to COM 4.
+struct Correspondance_ports {
+  std::array<std::string, 4> Peripheriques{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
+
+  // Applies the lines of a ports.conf file's content.
+  void Lecture_fichier(std::string_view contenu);
+  // Applies TALVEN_COM1 .. TALVEN_COM4 from the environment.
+  void Lecture_environnement();
+  // Defaults, then the user's ports.conf, then the environment.
+  static Correspondance_ports Chargement();
+};
+
+class ManipulationSerie {
+ public:
+  // Register values written by the keying.
+  static constexpr uint8_t Emission = 0x0B;   // DTR, RTS and OUT2: transmitter keyed
+  static constexpr uint8_t Reception = 0x08;  // OUT2 only: transmitter released
+
+  // `pilote` must outlive this object.
+  explicit ManipulationSerie(Pilote_serie& pilote,
+                             Correspondance_ports ports = Correspondance_ports::Chargement());
+  ~ManipulationSerie();
+  // One object owns the open port; it is not copied.
+  ManipulationSerie(const ManipulationSerie&) = delete;
+  ManipulationSerie& operator=(const ManipulationSerie&) = delete;
+
+  bool Port_serie_actif = false;  // a port is selected
+  uint8_t Port_serie = 1;         // selected port, 1 .. 4
+  uint16_t Adresse_MCR = 0x3FC;   // I/O address of its modem control register
+
+  // Serial-port byte of the configuration: 1 .. 4 for COM 1 .. COM 4, 5 (or
+  // any other value) for none.
+  void Choix_port_serie(uint8_t octet);
+  // Opens COM n (1 .. 4) exclusively, closing any open port first; true on
+  // success. The port stays open until the next open or close.
+  bool Ouverture_port_serie(int n);
+  // Closes the open port, if any, with DTR and RTS released.
+  void Fermeture_port_serie();
+  // Opens and closes the selected port; the outcome text for the status line.
+  Texte Test_port_serie(const Langue& langue);
+  // Message box text when the selected port cannot be opened before a
+  // transmission.
+  Texte Message_port_non_ouvert(const Langue& langue) const;
+
+  // A write of `valeur` to I/O address `adresse`: a write to the modem
+  // control register of the open port sets its DTR (bit 0) and RTS (bit 1);
+  // other bits and other addresses are ignored.
+  void Ecriture_mcr(uint16_t adresse, uint8_t valeur);
+
+  // Handle of the open port, -1 when none.
+  int Poignee() const { return poignee_; }
+
+ private:
+  Pilote_serie* pilote_;
+  Correspondance_ports ports_;
+  int poignee_ = -1;
+  int port_ouvert_ = 0;  // COM number of the open port, 0 when none
+};
+
+}  // namespace talven
