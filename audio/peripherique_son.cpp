@@ -62,6 +62,11 @@ Entete_tampon* File_tampons::Tete(uint32_t& position) {
   return file_.empty() ? nullptr : file_.front();
 }
 
+Entete_tampon* File_tampons::Rang(size_t rang) {
+  std::lock_guard verrou(verrou_);
+  return rang < file_.size() ? file_[rang] : nullptr;
+}
+
 void File_tampons::Terminer(Entete_tampon& e, uint32_t octets, uint32_t erreur) {
   e.Erreur.store(erreur, std::memory_order_relaxed);
   if (sens_ == Sens::Entree) e.Octets_enregistres.store(octets, std::memory_order_relaxed);

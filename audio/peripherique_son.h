@@ -142,6 +142,8 @@ class File_tampons {
   // The oldest queued buffer and the bytes already transferred into or out of
   // it, or nullptr. Only the device side calls these and `Avancer`.
   Entete_tampon* Tete(uint32_t& position);
+  // The queued buffer of rank `rang` (0 = head), or nullptr.
+  Entete_tampon* Rang(size_t rang);
   // `octets` more bytes transferred for the head; completes it when full.
   void Avancer(uint32_t octets);
   // Completes the head with the loss code (see above). False when empty.
