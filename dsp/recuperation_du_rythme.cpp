@@ -15,12 +15,14 @@ namespace {
 constexpr int32_t Bloc = 16;
 
 // Nearest signed 32-bit integer, ties to even, saturated at the ends of the
-// range (a value the 32-bit variables of the system could not hold; NaN gives
-// the top of the range).
+// range (a value the system's 32-bit variables could not hold; NaN gives the
+// top of the range). Same result as Arrondi32 in the default rounding mode,
+// but llrint does not save and restore the floating-point environment as
+// nearbyint does, which costs some twenty times more in a per-sample step.
 int32_t Arrondi_sature(Etendu x) {
   if (!(x < 2147483647.5L)) return INT32_MAX;
   if (x < -2147483648.5L) return INT32_MIN;
-  return Arrondi32(x);
+  return static_cast<int32_t>(std::llrint(x));
 }
 
 // Sum over i of (a[i] + b[i]) x t[i], n a multiple of Bloc. Wrapping unsigned
