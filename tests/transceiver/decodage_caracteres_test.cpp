@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,10 @@ struct CasReparation {
   const char* attendu;  // text shown
 };
 
+void PrintTo(const CasReparation& cas, std::ostream* os) {
+  *os << cas.nom;
+}
+
 class ReparationTest : public DecodageTest, public ::testing::WithParamInterface<CasReparation> {};
 
 TEST_P(ReparationTest, DeliversTheTextAsSent) {
@@ -205,8 +210,13 @@ INSTANTIATE_TEST_SUITE_P(Symboles, ReparationTest,
                              CasReparation{"InSeparator", "", "&", 10, true, "&"},
                              // The separator between Z and G received 101: one run of 17 bits.
                              CasReparation{"LongRunSplit", "", "ZG", 11, true, "ZG"},
-                             // Eight bits of unmodulated noise before the text: dropped.
-                             CasReparation{"LongRunWithoutSeparatorDropped", "00000000", "E", 1, false, "E"}),
+                             // Q 010010 received 010001: the weak symbol is the last one the
+                             // inversion may take inside the pattern.
+                             CasReparation{"LastPairOfPattern", "", "Q", 8, true, "Q"},
+                             // Eight bits of unmodulated noise before the text, all symbols
+                             // equally strong: the first candidate wins, no separator appears and
+                             // the run is dropped.
+                             CasReparation{"LongRunWithoutSeparatorDropped", "00000000", "E", 0, false, "E"}),
                          [](const ::testing::TestParamInfo<CasReparation>& cas) {
                            return std::string(cas.param.nom);
                          });
