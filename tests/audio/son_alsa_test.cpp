@@ -203,6 +203,13 @@ class Serveur_pulse {
     fs::remove_all(dossier_);
   }
   bool Pret() const { return pid_ > 0 && fs::exists(socket_); }
+  // The server goes away as an unplugged card would.
+  void Arreter() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
   std::string Adresse() const { return "unix:" + socket_; }
 
  private:
@@ -333,6 +340,54 @@ TEST(SonAlsa, TempsReelParPulseAudioLeMoniteurRendCeQuiEstJoue) {
   // The tone comes back on the monitor, far above anything elsewhere.
   EXPECT_GT(meilleur, 20.0);
   EXPECT_LT(ailleurs, meilleur / 10);
+}
+
+TEST(SonAlsa, LaPerteDuServeurEnCoursDeLectureTermineLesTamponsAvecUnCode) {
+  Serveur_pulse serveur;
+  if (!serveur.Pret())
+    GTEST_SKIP() << "pulseaudio could not be started here (is the pulseaudio package installed?)";
+  ::setenv("PULSE_SERVER", serveur.Adresse().c_str(), 1);
+  SonAlsa alsa("default", "pcm.!default { type pulse }");
+  test::Boite_messages_enregistreuse boite;
+  FonctionsWave w(alsa, boite);
+  w.Affichage_erreurs_son = 1;
+  w.Taille_tampon = 1102;
+  w.Allocation_sortie();
+  w.Allocation_sortie_bis();
+  ASSERT_EQ(w.Ouverture_sortie_son(1, 11025), 0);
+  w.Preparation_sortie();
+  w.Preparation_sortie_bis();
+  w.Ecriture_sortie();
+  w.Ecriture_sortie_bis();
+  serveur.Arreter();
+  // Whatever happens to the stream, the polled buffers finish and the loop
+  // can hand them back: the refill cycle never waits forever.
+  for (int tour = 0; tour < 6; ++tour) {
+    Entete_tampon* e = tour % 2 == 0 ? w.Entete_sortie() : w.Entete_sortie_bis();
+    ASSERT_TRUE(Attendre(e, std::chrono::seconds(5))) << tour;
+    if (tour % 2 == 0) {
+      w.Suppression_sortie();
+      w.Preparation_sortie();
+      w.Ecriture_sortie();
+    } else {
+      w.Suppression_sortie_bis();
+      w.Preparation_sortie_bis();
+      w.Ecriture_sortie_bis();
+    }
+  }
+  ASSERT_TRUE(Attendre(w.Entete_sortie(), std::chrono::seconds(5)));
+  EXPECT_NE(alsa.Perte(Sens::Sortie), 0u);
+  EXPECT_NE(w.Entete_sortie()->Erreur.load(), 0u);
+  // Reported once, with the device's code, then stopped and closed quietly.
+  ASSERT_EQ(boite.messages.size(), 1u);
+  EXPECT_EQ(boite.En_utf8()[0],
+            "Erreur de restitution des données n°" + std::to_string(alsa.Perte(Sens::Sortie)));
+  w.Arret_sortie();
+  w.Suppression_sortie();
+  w.Suppression_sortie_bis();
+  w.Fermeture_sortie();
+  EXPECT_EQ(boite.messages.size(), 1u);
+  ::unsetenv("PULSE_SERVER");
 }
 
 }  // namespace
