@@ -38,7 +38,9 @@ namespace talven {
 
 class SonAlsa final : public Peripherique_son {
  public:
-  // `nom`: ALSA PCM name used for both directions. `configuration`: ALSA
+  // `nom`: ALSA PCM name used for both directions; a name with the plug
+  // layer ("default", "plughw:1,0") converts for cards without 8-bit mono at
+  // 11025 Hz, a raw "hw:" name refuses such a format with EINVAL. `configuration`: ALSA
   // configuration text read over the system's one and used for every open
   // (for instance a `pcm.name { ... }` definition); empty for the system's.
   explicit SonAlsa(std::string nom = "default", std::string configuration = {});

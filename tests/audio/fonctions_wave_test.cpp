@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <numeric>
@@ -392,6 +393,13 @@ TEST(FonctionsWave, LiberationOuDestructionAvecTamponsEnFileSansDanger) {
   EXPECT_TRUE(boite.messages.empty());
 }
 
+// Number of sign changes around 128, for a rough frequency measure.
+int Passages_par_zero(const uint8_t* d, size_t n) {
+  int passages = 0;
+  for (size_t i = 1; i < n; ++i) passages += (d[i - 1] < 128) != (d[i] < 128);
+  return passages;
+}
+
 // Real-time pacing: two 0.1 s output buffers take 0.2 s to finish.
 TEST(SonSimule, TempsReelCadenceLesTamponsALaDureeDuSon) {
   SonSimule carte(SonSimule::Rythme::Temps_reel);
@@ -420,11 +428,66 @@ TEST(SonSimule, TempsReelCadenceLesTamponsALaDureeDuSon) {
   EXPECT_LT(std::chrono::duration_cast<ms>(t2).count(), 1000);
 }
 
-// Number of sign changes around 128, for a rough frequency measure.
-int Passages_par_zero(const uint8_t* d, size_t n) {
-  int passages = 0;
-  for (size_t i = 1; i < n; ++i) passages += (d[i - 1] < 128) != (d[i] < 128);
-  return passages;
+// Generators feed every input format: 8-bit unsigned centred on 128, 16-bit
+// signed little-endian, stereo as two equal channels.
+TEST(SonSimule, LesGenerateursRemplissentChaqueFormatDEntree) {
+  struct Cas {
+    uint8_t largeur, voies;  // selectors of Ouverture_entree_son
+    uint32_t bloc;           // bytes per frame
+    double crete;            // expected peak, in the format's steps
+  };
+  for (const Cas& c :
+       {Cas{1, 0, 1, 64.0}, Cas{1, 1, 2, 64.0}, Cas{2, 0, 2, 16384.0}, Cas{2, 1, 4, 16384.0}}) {
+    SCOPED_TRACE(c.bloc);
+    SonSimule carte;
+    carte.Source_generateur(SonSimule::Tonalite(1000.0, 0.5));
+    Boite boite;
+    FonctionsWave w(carte, boite);
+    w.Taille_tampon = static_cast<int32_t>(3675 * c.bloc);
+    w.Allocation_entree();
+    ASSERT_EQ(w.Ouverture_entree_son(c.largeur, 11025, c.voies), 0);
+    w.Preparation_entree();
+    w.Ajout_tampon_entree();
+    w.Demarrage_entree();
+    ASSERT_TRUE(carte.Completer_entree());
+    const uint8_t* d = w.Entete_entree()->Donnees;
+    std::vector<uint8_t> voie0;  // channel 0 brought to 8-bit unsigned
+    double crete = 0;
+    for (uint32_t t = 0; t < 3675; ++t) {
+      const uint8_t* trame = d + t * c.bloc;
+      double v = c.largeur == 1 ? trame[0] - 128.0 : static_cast<int16_t>(trame[0] | (trame[1] << 8));
+      if (c.voies == 1) {
+        ASSERT_EQ(std::memcmp(trame, trame + c.bloc / 2, c.bloc / 2), 0) << t;
+      }
+      crete = std::max(crete, v);
+      voie0.push_back(v < 0 ? 0 : 255);
+    }
+    EXPECT_NEAR(crete, c.crete, c.crete / 50);
+    EXPECT_NEAR(Passages_par_zero(voie0.data(), voie0.size()), 667, 4);
+  }
+}
+
+TEST(SonSimule, BruitGaussienDeLEcartTypeDemande) {
+  SonSimule carte;
+  carte.Source_generateur(SonSimule::Bruit_gaussien(0.1, 7));
+  Boite boite;
+  FonctionsWave w(carte, boite);
+  w.Taille_tampon = 11025;
+  w.Allocation_entree();
+  ASSERT_EQ(w.Ouverture_entree_son(1, 11025, 0), 0);
+  w.Preparation_entree();
+  w.Ajout_tampon_entree();
+  w.Demarrage_entree();
+  ASSERT_TRUE(carte.Completer_entree());
+  const uint8_t* d = w.Entete_entree()->Donnees;
+  double somme = 0, carres = 0;
+  for (int i = 0; i < 11025; ++i) {
+    somme += d[i] - 128.0;
+    carres += (d[i] - 128.0) * (d[i] - 128.0);
+  }
+  double moyenne = somme / 11025;
+  EXPECT_NEAR(moyenne, 0.0, 0.5);
+  EXPECT_NEAR(std::sqrt(carres / 11025 - moyenne * moyenne), 12.7, 0.6);
 }
 
 TEST(SonSimule, EntreeDepuisUnFichierReechantillonneEtSortieEnWav) {

@@ -218,6 +218,12 @@ class Serveur_pulse {
   pid_t pid_ = -1;
 };
 
+// PULSE_SERVER set for one test, removed whatever way the test ends.
+struct Environnement_pulse {
+  explicit Environnement_pulse(const std::string& adresse) { ::setenv("PULSE_SERVER", adresse.c_str(), 1); }
+  ~Environnement_pulse() { ::unsetenv("PULSE_SERVER"); }
+};
+
 // Magnitude of the frequency `f` in unsigned 8-bit samples at 11025 Hz.
 double Amplitude(const std::vector<uint8_t>& x, double f) {
   double c = 0, s = 0;
@@ -233,7 +239,7 @@ TEST(SonAlsa, TempsReelParPulseAudioLeMoniteurRendCeQuiEstJoue) {
   Serveur_pulse serveur;
   if (!serveur.Pret())
     GTEST_SKIP() << "pulseaudio could not be started here (is the pulseaudio package installed?)";
-  ::setenv("PULSE_SERVER", serveur.Adresse().c_str(), 1);
+  Environnement_pulse environnement(serveur.Adresse());
   // ALSA's "default" through the pulse plugin; the only source is the null
   // sink's monitor, so capture hears what playback sends.
   SonAlsa alsa("default", "pcm.!default { type pulse } ctl.!default { type pulse }");
@@ -330,7 +336,6 @@ TEST(SonAlsa, TempsReelParPulseAudioLeMoniteurRendCeQuiEstJoue) {
   w.Suppression_sortie();
   w.Suppression_sortie_bis();
   w.Fermeture_sortie();
-  ::unsetenv("PULSE_SERVER");
 
   EXPECT_TRUE(boite.messages.empty()) << boite.En_utf8().front();
   EXPECT_EQ(joues, tampons_joues);
@@ -346,7 +351,7 @@ TEST(SonAlsa, LaPerteDuServeurEnCoursDeLectureTermineLesTamponsAvecUnCode) {
   Serveur_pulse serveur;
   if (!serveur.Pret())
     GTEST_SKIP() << "pulseaudio could not be started here (is the pulseaudio package installed?)";
-  ::setenv("PULSE_SERVER", serveur.Adresse().c_str(), 1);
+  Environnement_pulse environnement(serveur.Adresse());
   SonAlsa alsa("default", "pcm.!default { type pulse }");
   test::Boite_messages_enregistreuse boite;
   FonctionsWave w(alsa, boite);
@@ -387,7 +392,6 @@ TEST(SonAlsa, LaPerteDuServeurEnCoursDeLectureTermineLesTamponsAvecUnCode) {
   w.Suppression_sortie_bis();
   w.Fermeture_sortie();
   EXPECT_EQ(boite.messages.size(), 1u);
-  ::unsetenv("PULSE_SERVER");
 }
 
 }  // namespace
