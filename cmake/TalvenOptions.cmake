@@ -6,7 +6,10 @@ target_compile_options(talven_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
   # The modem's real arithmetic must come out the same on every build:
   # no fused multiply-add contraction, no fast-math.
-  -ffp-contract=off -fno-fast-math)
+  -ffp-contract=off -fno-fast-math
+  # Lets the compiler inline llrint and friends (x87 fistp rounds to nearest,
+  # ties to even); no result changes, only errno is no longer set.
+  -fno-math-errno)
 
 if(WARNINGS_AS_ERRORS)
   target_compile_options(talven_options INTERFACE -Werror)

@@ -35,7 +35,10 @@ bool ConfigurationSequences::Configuration_valide(VueTexte record) {
 }
 
 Texte ConfigurationSequences::Nom_fichier_sequence(int numero) {
-  return "F" + std::to_string(Premier_numero_fichier - 1 + numero) + ".SER";
+  Texte nom = "F";
+  nom += std::to_string(Premier_numero_fichier - 1 + numero);
+  nom += ".SER";
+  return nom;
 }
 
 int ConfigurationSequences::Numero_sequence(VueTexte nom) {

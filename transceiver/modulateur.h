@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "transceiver/filtre_passe_bande.h"
@@ -21,7 +20,7 @@
 namespace talven {
 
 // Samples waiting for an output buffer: unsigned 8-bit, mono, 11025 Hz.
-using Echantillons = std::basic_string<uint8_t>;
+using Echantillons = std::vector<uint8_t>;
 
 class Modulateur {
  public:
