@@ -125,6 +125,14 @@ Texte ManipulationSerie::Message_port_non_ouvert(const Langue& langue) const {
                       ") ne peut être ouvert. Serait-ce la souris?");
 }
 
+void ManipulationSerie::Manipulation_emission(FonctionsPascal& pascal) const {
+  if (Port_serie_actif) pascal.Ecriture_port(Adresse_MCR, Emission);
+}
+
+void ManipulationSerie::Manipulation_reception(FonctionsPascal& pascal) const {
+  if (Port_serie_actif) pascal.Ecriture_port(Adresse_MCR, Reception);
+}
+
 void ManipulationSerie::Ecriture_mcr(uint16_t adresse, uint8_t valeur) {
   if (poignee_ == -1 || adresse != Adresses_base[port_ouvert_ - 1] + 4) return;
   pilote_->Lignes(poignee_, (valeur & 0x01) != 0, (valeur & 0x02) != 0);

@@ -29,7 +29,9 @@
 #include <cstdint>
 #include <string>
 
+#include "app/fonctions_pascal.h"
 #include "app/pilote_serie.h"
+#include "app/registre_controle_modem.h"
 #include "common/langue.h"
 #include "common/texte.h"
 
@@ -47,7 +49,7 @@ struct Correspondance_ports {
   static Correspondance_ports Chargement();
 };
 
-class ManipulationSerie {
+class ManipulationSerie final : public Registre_controle_modem {
  public:
   // Register values written by the keying.
   static constexpr uint8_t Emission = 0x0B;   // DTR, RTS and OUT2: transmitter keyed
@@ -56,7 +58,7 @@ class ManipulationSerie {
   // `pilote` must outlive this object.
   explicit ManipulationSerie(Pilote_serie& pilote,
                              Correspondance_ports ports = Correspondance_ports::Chargement());
-  ~ManipulationSerie();
+  ~ManipulationSerie() override;
   // One object owns the open port; it is not copied.
   ManipulationSerie(const ManipulationSerie&) = delete;
   ManipulationSerie& operator=(const ManipulationSerie&) = delete;
@@ -79,10 +81,15 @@ class ManipulationSerie {
   // transmission.
   Texte Message_port_non_ouvert(const Langue& langue) const;
 
+  // Keys (0x0B) or releases (0x08) the transmitter through the port space,
+  // when a port is selected; with "None" nothing is written.
+  void Manipulation_emission(FonctionsPascal& pascal) const;
+  void Manipulation_reception(FonctionsPascal& pascal) const;
+
   // A write of `valeur` to I/O address `adresse`: a write to the modem
   // control register of the open port sets its DTR (bit 0) and RTS (bit 1);
   // other bits and other addresses are ignored.
-  void Ecriture_mcr(uint16_t adresse, uint8_t valeur);
+  void Ecriture_mcr(uint16_t adresse, uint8_t valeur) override;
 
   // Handle of the open port, -1 when none.
   int Poignee() const { return poignee_; }

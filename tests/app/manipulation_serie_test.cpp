@@ -59,6 +59,41 @@ TEST(ManipulationSerie, KeyingWritesDriveDtrAndRtsOfTheOpenPortOnly) {
   EXPECT_EQ(s.Ouverts(), 0u);
 }
 
+// The keying path of the program: the port space hands the register writes
+// to the keying unit.
+TEST(ManipulationSerie, KeyingThroughThePortSpaceFollowsTheSelectedPort) {
+  struct Cas {
+    uint8_t octet;
+    std::vector<Ev> journal;
+  };
+  const Cas cas[] = {
+      {2,
+       {{Ev::Ouverture, "/dev/ttyS1", false, false},
+        {Ev::Lignes, "/dev/ttyS1", true, true},
+        {Ev::Lignes, "/dev/ttyS1", false, false},
+        {Ev::Fermeture, "/dev/ttyS1", false, false}}},
+      {5, {{Ev::Ouverture, "/dev/ttyS1", false, false}, {Ev::Fermeture, "/dev/ttyS1", false, false}}},
+  };
+  for (const Cas& k : cas) {
+    SCOPED_TRACE(int(k.octet));
+    Serie_simulee s;
+    ManipulationSerie m(s, {});
+    FonctionsPascal pascal;
+    pascal.Attache_registre_controle_modem(&m);
+    ASSERT_TRUE(m.Ouverture_port_serie(2));
+    m.Choix_port_serie(k.octet);
+    m.Manipulation_emission(pascal);
+    if (k.octet == 2) {
+      EXPECT_EQ(pascal.Lecture_port(0x2FC), ManipulationSerie::Emission);
+    } else {
+      EXPECT_EQ(pascal.Lecture_port(0x2FC), 0);
+    }
+    m.Manipulation_reception(pascal);
+    m.Fermeture_port_serie();
+    EXPECT_EQ(s.Journal, k.journal);
+  }
+}
+
 TEST(ManipulationSerie, KeyingWithoutAnOpenPortDoesNothing) {
   Serie_simulee s;
   ManipulationSerie m(s, {});
