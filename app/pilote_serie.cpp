@@ -42,6 +42,10 @@ extern "C" void Gestionnaire_signal(int signal) {
 int Serie_linux::Ouverture(const std::string& peripherique) {
   const int fd = ::open(peripherique.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
+  if (!::isatty(fd)) {  // not a serial device: there are no lines to drive
+    ::close(fd);
+    return -1;
+  }
   // Another program holding the port keeps its lock (or its TIOCEXCL): fail
   // without touching its lines.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -218,10 +218,12 @@ TEST_F(PseudoTerminal, PortHeldByAnotherOwnerFailsToOpenUntilReleased) {
   EXPECT_TRUE(second.Ouverture_port_serie(1));
 }
 
-TEST_F(PseudoTerminal, MissingDeviceFailsToOpen) {
+TEST_F(PseudoTerminal, MissingDeviceOrNonTerminalFailsToOpen) {
   ports_.Peripheriques[1] = "/dev/talven-no-such-port";
+  ports_.Peripheriques[2] = "/dev/null";
   ManipulationSerie m(linux_, ports_);
   EXPECT_FALSE(m.Ouverture_port_serie(2));
+  EXPECT_FALSE(m.Ouverture_port_serie(3));
   EXPECT_EQ(m.Poignee(), -1);
 }
 
