@@ -35,10 +35,11 @@ void Memo::Effacement() {
 }
 
 void Memo::Limitation() {
-  // A carriage return adds two characters, so the text can step over the
-  // exact limit; anything at or above it is cut, otherwise it would grow
-  // without bound.
-  if (texte_.size() < Longueur_limite) return;
+  // Only a text of exactly the limit is cut. A carriage return adds two
+  // characters, so a text can step over the limit and is then left as it
+  // is: both the received-text and the typing window behave so, and the
+  // growth is slow (ten characters a second at most).
+  if (texte_.size() != Longueur_limite) return;
   texte_.erase(0, texte_.size() - Longueur_gardee);
   Remplacement_signale();
 }

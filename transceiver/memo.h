@@ -48,8 +48,9 @@ class Memo {
   void Frappe(uint8_t c);
   // Clears the text.
   void Effacement();
-  // Keeps the text bounded: once it holds `Longueur_limite` characters or
-  // more, only its last `Longueur_gardee` are kept.
+  // Keeps the text bounded: when it holds exactly `Longueur_limite`
+  // characters, only its last `Longueur_gardee` are kept (the text from
+  // index 15001); any other length is left as it is.
   void Limitation();
 
   const Texte& Texte_memo() const { return texte_; }
