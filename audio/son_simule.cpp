@@ -86,7 +86,7 @@ void SonSimule::Source_boucle() {
   source_ = Source::Boucle;
 }
 
-bool SonSimule::Source_fichier(const std::string& chemin) {
+bool SonSimule::Source_fichier(const std::string& chemin, uint32_t voie) {
   SF_INFO info{};
   SNDFILE* f = sf_open(chemin.c_str(), SFM_READ, &info);
   if (f == nullptr) return false;
@@ -94,10 +94,16 @@ bool SonSimule::Source_fichier(const std::string& chemin) {
   sf_count_t lus = sf_readf_float(f, entrelace.data(), info.frames);
   sf_close(f);
   if (lus < 0 || info.channels <= 0 || info.samplerate <= 0) return false;
+  if (voie > static_cast<uint32_t>(info.channels)) return false;
+  const auto voies = static_cast<size_t>(info.channels);
   std::vector<float> mono(static_cast<size_t>(lus));
   for (size_t i = 0; i < mono.size(); ++i) {
+    if (voie != 0) {
+      mono[i] = entrelace[i * voies + (voie - 1)];
+      continue;
+    }
     float somme = 0.0f;
-    for (int c = 0; c < info.channels; ++c) somme += entrelace[i * static_cast<size_t>(info.channels) + c];
+    for (size_t c = 0; c < voies; ++c) somme += entrelace[i * voies + c];
     mono[i] = somme / static_cast<float>(info.channels);
   }
   std::lock_guard v(verrou_);

@@ -63,9 +63,10 @@ class SonSimule final : public Peripherique_son {
   void Source_generateur(Generateur generateur);
   // The card's own output, in the order played (128 when nothing is left).
   void Source_boucle();
-  // Whole file read now; silence after its end. False (source unchanged) when
-  // libsndfile cannot read it.
-  bool Source_fichier(const std::string& chemin);
+  // Whole file read now; silence after its end. `voie` 0 mixes every channel
+  // to mono, n >= 1 takes channel n alone (1 = first, left). False (source
+  // unchanged) when libsndfile cannot read it or it has fewer channels.
+  bool Source_fichier(const std::string& chemin, uint32_t voie = 0);
   // Sine of `frequence_hz`, peak `amplitude` (0..1).
   static Generateur Tonalite(double frequence_hz, double amplitude);
   // White Gaussian noise of standard deviation `ecart_type` (0..1), seeded.
