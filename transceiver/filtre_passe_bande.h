@@ -62,7 +62,8 @@ class FiltrePasseBande {
   // One filter step: x (signed 32-bit) becomes the newest history value;
   // returns s div `Diviseur` (truncating toward zero), where
   //   s = sum over k = 0..L/2-1 of (h[L/2-1-k] + h[L/2+k]) x c[k]
-  // in 32-bit arithmetic, h[0] being x. Allocates nothing, throws nothing.
+  // in 32-bit arithmetic, h[0] being x. Allocates nothing, throws nothing;
+  // a divisor that is not positive (never accepted by the set-up) gives 0.
   int32_t Filtre_passe_bande(int32_t x);
 
   // The coefficients c[0..L/2-1] of the last set-up; c[k] weighs the tap
