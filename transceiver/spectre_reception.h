@@ -218,6 +218,8 @@ class SpectreReception {
   const Langue* langue_;
   ObservateurSpectre* observateur_ = nullptr;
   ActionsAccord* actions_ = nullptr;
+  // Nesting depth of operations that tell the observer once, at their end.
+  int32_t differe_ = 0;
 };
 
 }  // namespace talven
