@@ -93,6 +93,12 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   // Restart of the input and of the receive chain (after a retuning), only
   // while receiving.
   void Relance_traduction() override;
+  // Start of transmission (from reception already stopped or from the
+  // stopped state): keyed first, transmit frequency taken from the tuning
+  // (master) or the tracking (slave), output opened and prefilled, one
+  // refill pass. When the output cannot be started the transmitter is
+  // released and the window stays stopped.
+  void Debut_edition();
   // The reception button (and <Esc> during transmission): leaves a drained
   // transmission for reception; the first request during a sequence only
   // cancels the sequence; refused while not drained.
@@ -181,15 +187,13 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   void Application_classe(int32_t classe);
   void Ouverture_entree();
   void Abandon_emission();
-  void Liberation_entree();
-  void Legende_fenetre();
-  void Annulation_sequence_emission();
-  void Arret_sortie_immediat();
+  void Fermeture();
+  void Changement_mode(bool maitre);
+  void Changement_classe(int32_t classe);
 
   RelaisMemo relais_memo1_;
   RelaisMemo relais_memo2_;
   RelaisMemo relais_memo3_;
-  bool sortie_ouverte_ = false;
 };
 
 }  // namespace talven
