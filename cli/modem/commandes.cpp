@@ -2,28 +2,361 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "app/fonctions_pascal.h"
+#include "app/manipulation_serie.h"
+#include "app/pilote_serie.h"
+#include "audio/fonctions_mixer.h"
+#include "audio/fonctions_wave.h"
+#include "audio/son_alsa.h"
+#include "audio/son_simule.h"
 #include "cli/modem/fichier_audio.h"
 #include "cli/modem/mesures.h"
+#include "common/arrondi.h"
 #include "common/texte.h"
+#include "transceiver/code_caractere.h"
+#include "transceiver/traducteur_editeur_psk.h"
 
 namespace talven::modem {
 
 namespace {
+
+constexpr int32_t Taille_tampon = Reception::Taille_tampon;  // samples per buffer, both directions
+constexpr double Taux_carte = 11025.0;                       // Hz
 
 int Echec(const std::string& message) {
   std::fprintf(stderr, "talven-modem: %s\n", message.c_str());
   return Sortie_echec;
 }
 
+// Ctrl-C and SIGTERM only raise this flag; the loops poll it and stop the
+// station in order.
+std::atomic<int> interruptions{0};
+extern "C" void Interruption(int) {
+  interruptions.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Installation_interruption() {
+  struct sigaction a {};
+  a.sa_handler = Interruption;
+  sigemptyset(&a.sa_mask);
+  sigaction(SIGINT, &a, nullptr);
+  sigaction(SIGTERM, &a, nullptr);
+}
+
+// Operator messages go to standard error, in the terminal's encoding.
+class BoiteTerminal final : public Boite_messages {
+ public:
+  void Message(VueTexte texte) override {
+    ++nombre;
+    std::fprintf(stderr, "talven-modem: %s\n", Vers_utf8(texte).c_str());
+  }
+  int nombre = 0;
+};
+
+// What the window would show, kept for the terminal: the received text
+// (Memo1, carriage return as a new line, never cut), the frequency labels,
+// the lock; optionally the received characters echoed as they come.
+class VueTerminal final : public ObservateurTransceiver {
+ public:
+  void Memo_caractere(MemoFenetre memo, uint8_t c) override {
+    if (memo != MemoFenetre::Memo1 || !actif) return;
+    if (c == 13) {
+      recu += '\n';
+    } else if (c == 8) {
+      if (!recu.empty()) recu.pop_back();
+    } else {
+      recu += static_cast<char>(c);
+    }
+    if (direct) {
+      const char* s = c == 13 ? "\n" : c == 8 ? "\b \b" : nullptr;
+      std::fputs(s != nullptr ? s : Vers_utf8(Texte(1, static_cast<char>(c))).c_str(), stdout);
+      std::fflush(stdout);
+    }
+  }
+  void Etiquettes_frequences(VueTexte reception, VueTexte emission, VueTexte delta) override {
+    f_reception = reception;
+    f_emission = emission;
+    f_delta = delta;
+  }
+  void Label8(bool visible) override { verrouille = visible; }
+
+  bool actif = true;    // Memo1 recorded (false while a first pass only looks for the line)
+  bool direct = false;  // also printed as received
+  Texte recu;
+  Texte f_reception, f_emission, f_delta;
+  bool verrouille = false;
+};
+
+// A station around the engine: its collaborators, built in order. The mixer
+// is left as the operator set it: a file has none, and a headless station
+// must not change the levels of the desktop's sound card behind its back.
+struct Station {
+  Station(Peripherique_son& carte, ObservateurTransceiver& vue, int32_t classe, bool maitre)
+      : wave(carte, boite),
+        mixer(nullptr),
+        enregistrement(boite),
+        moteur(wave, mixer, pascal, enregistrement, boite, langue, sequences, &vue) {
+    mixer.Reglage_logiciel = false;
+    moteur.Classe_processeur = classe;
+    moteur.Mode_maitre_actif = maitre;
+  }
+
+  // The tuned frequency (tenths of a hertz) as a click writes it; the
+  // caller restarts reception or starts a transmission on it.
+  void Accord(int32_t frequence) {
+    Costas& c = moteur.chaine.costas;
+    c.Frequence_reference = frequence;
+    c.Frequence_centrale = static_cast<double>(static_cast<Etendu>(frequence) * 0.1L);
+    moteur.Affichage_frequences();
+  }
+
+  BoiteTerminal boite;
+  Langue langue{1};
+  std::array<Texte, SaisieEmission::Nombre_sequences> sequences{};
+  FonctionsPascal pascal;
+  FonctionsWave wave;
+  FonctionsMixer mixer;
+  EnregistrementQso enregistrement;
+  TraducteurEditeurPsk moteur;
+};
+
+// Progress on standard error, only when it is a terminal and the work long.
+class Progression {
+ public:
+  Progression(const char* titre, uint64_t total, bool long_travail)
+      : titre_(titre), total_(total), actif_(long_travail && isatty(STDERR_FILENO) == 1) {}
+  ~Progression() {
+    if (actif_ && affiche_ >= 0) std::fprintf(stderr, "\r%*s\r", 40, "");
+  }
+  void Avance(uint64_t fait) {
+    if (!actif_ || total_ == 0) return;
+    int p = static_cast<int>(std::min<uint64_t>(100, fait * 100 / total_));
+    if (p == affiche_) return;
+    affiche_ = p;
+    std::fprintf(stderr, "\r%s %3d%%", titre_, p);
+    std::fflush(stderr);
+  }
+
+ private:
+  const char* titre_;
+  uint64_t total_;
+  bool actif_;
+  int affiche_ = -1;
+};
+
+// The text of the command: the argument, or standard input for "-", as
+// Windows-1252.
+Texte Lecture_texte(const Options& o) {
+  if (*o.texte != "-") return Depuis_utf8(*o.texte);
+  std::string tout((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  return Depuis_utf8(tout);
+}
+
+bool Sortie_terminee(const FonctionsWave& w) {
+  return (w.Entete_sortie() != nullptr && w.Entete_sortie()->Termine()) ||
+         (w.Entete_sortie_bis() != nullptr && w.Entete_sortie_bis()->Termine());
+}
+
+// --- Transmission on the simulated card ---
+
+struct Emission {
+  Echantillons echantillons;  // what the card played, 8-bit unsigned, 11025 Hz
+  Texte envoye;               // the characters queued, as translated
+  uint64_t bits = 0;          // bits of their codes, separators included
+};
+
+// Drives the transmitter on a stepped simulated card: start in master mode
+// on `frequence`, the text queued right after the start as if typed (refused
+// characters dropped; a text longer than the queue is fed as it drains),
+// then one output buffer played and refilled at a time until the
+// transmission is drained. The buffers still queued then are played too, so
+// the file holds everything handed to the card, then the transmission
+// stops. False when the transmission could not start.
+bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
+  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
+  carte.Sortie_memoire();
+  VueTerminal vue;
+  Station s(carte, vue, 2, true);
+  TraducteurEditeurPsk& m = s.moteur;
+  m.A_l_activation_de_la_fiche();
+  s.Accord(frequence);
+  m.Passage_emission();
+  if (!m.Emission_active) return false;
+
+  size_t suivant = 0;
+  auto alimentation = [&] {
+    while (suivant < texte.size() && m.saisie.Texte_a_emettre.size() < SaisieEmission::Longueur_maximale) {
+      uint8_t c = m.saisie.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
+      if (c != 0) {
+        e.envoye += static_cast<char>(c);
+        e.bits += Code_caractere(c).size();
+      }
+    }
+  };
+  alimentation();
+  Progression progression("encoding", texte.size(), texte.size() > 200);
+  for (;;) {
+    alimentation();
+    progression.Avance(suivant);
+    if (suivant == texte.size() && m.saisie.Texte_a_emettre.empty() && m.emetteur.Emission_terminee()) break;
+    if (!carte.Completer_sortie()) return false;
+    // The refill of the buffer just played, then the encoding that keeps a
+    // buffer's worth ahead; two passes at most, bounded all the same.
+    for (int k = 0; k < 64; ++k) {
+      m.Timer();
+      if (!Sortie_terminee(s.wave) && m.emetteur.Echantillons_a_emettre.size() >= Taille_tampon) break;
+    }
+  }
+  while (carte.Completer_sortie()) {
+  }
+  m.Arret_sans_retour_au_menu();
+  if (m.Emission_active) return false;
+  e.echantillons = carte.Octets_joues();
+  return s.boite.nombre == 0;
+}
+
+// --- Reception on the simulated card ---
+
+struct Parametres_reception {
+  int32_t frequence = 5000;  // tenths of a hertz
+  bool automatique = false;  // tune on the strongest line (slave-mode click)
+  int32_t classe = 2;
+  bool trace = false;
+};
+
+// Number of input buffers that hold `echantillons` samples.
+uint64_t Nombre_tampons(uint64_t echantillons) {
+  return (echantillons + Taille_tampon - 1) / Taille_tampon;
+}
+
+// One input buffer recorded by the stepped card, taken by the receive
+// pipeline, and every pending sample processed, as a machine fast enough
+// for real time would. False when the engine did not take the buffer.
+bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
+  if (!carte.Completer_entree()) return false;
+  const uint64_t pris = m.reception.Tampons_pris;
+  // One call takes the buffer; each further call processes pending samples
+  // until none is left. Bounded: a sample per call at worst.
+  for (int k = 0; k < 4 * Taille_tampon && m.reception.Tampons_pris == pris; ++k) m.Timer();
+  if (m.reception.Tampons_pris == pris) return false;
+  for (int k = 0; k < 4 * Taille_tampon && m.reception.Position_lecture <= m.reception.Nombre_echantillons;
+       ++k)
+    m.Timer();
+  return true;
+}
+
+void Trace(uint64_t tampon, const TraducteurEditeurPsk& m, const VueTerminal& v) {
+  std::fprintf(stderr, "buffer %llu level %d%% %s RX %s TX %s delta %s lock %s\n",
+               static_cast<unsigned long long>(tampon), m.Niveau_signal(),
+               Vers_utf8(m.Texte_s_sur_b()).c_str(), Vers_utf8(v.f_reception).c_str(),
+               Vers_utf8(v.f_emission).c_str(), Vers_utf8(v.f_delta).c_str(), v.verrouille ? "on" : "off");
+}
+
+// The buffer (1-based, counted from the start of reception) whose spectrum
+// shows the strongest line between 200 and 2200 Hz, 0 when none shows any.
+uint64_t Tampon_du_pic(const std::function<void(SonSimule&)>& source, uint64_t tampons, int32_t classe) {
+  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
+  source(carte);
+  VueTerminal vue;
+  vue.actif = false;
+  Station s(carte, vue, classe, false);
+  s.moteur.A_l_activation_de_la_fiche();
+  uint64_t meilleur = 0;
+  int64_t valeur = 0;
+  for (uint64_t b = 1; b <= tampons; ++b) {
+    if (!Tampon_recu(carte, s.moteur)) break;
+    const SpectreReception& sp = s.moteur.spectre;
+    int32_t p =
+        sp.Recherche_pic(SpectreReception::Premier_canal_affiche, SpectreReception::Dernier_canal_affiche);
+    int64_t v = sp.Fourier.Spectre[static_cast<size_t>(p)];
+    if (v > valeur) {
+      valeur = v;
+      meilleur = b;
+    }
+  }
+  return meilleur;
+}
+
+// The frequency, tenths of a hertz, that a slave-mode click on the
+// strongest line of buffer `clic` tunes to: the same spectrum as in the
+// search, up to that buffer, and the click on its peak.
+int32_t Accord_sur_pic(const std::function<void(SonSimule&)>& source, uint64_t clic, int32_t classe) {
+  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
+  source(carte);
+  VueTerminal vue;
+  vue.actif = false;
+  Station s(carte, vue, classe, false);
+  TraducteurEditeurPsk& m = s.moteur;
+  m.A_l_activation_de_la_fiche();
+  for (uint64_t b = 1; b <= clic; ++b)
+    if (!Tampon_recu(carte, m)) break;
+  m.Image_spectreMouseDown(m.spectre.Pixel_canal(m.spectre.Meilleur_canal));
+  return m.chaine.costas.Frequence_reference;
+}
+
+// Receives `echantillons` samples from the source that `source` sets on the
+// card; `recu` gets the text Memo1 shows. With `automatique`, the receiver
+// is first tuned as a slave-mode click on the strongest line would tune it,
+// then receives the whole source from its start in slave mode. False when
+// the engine could not receive (its messages are printed).
+bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t echantillons,
+                       const Parametres_reception& p, Texte& recu) {
+  const uint64_t tampons = Nombre_tampons(echantillons);
+  int32_t frequence = p.frequence;
+  if (p.automatique) {
+    uint64_t clic = Tampon_du_pic(source, tampons, p.classe);
+    if (clic == 0) {
+      std::fprintf(stderr, "talven-modem: no line found between 200 and 2200 Hz; staying on %.1f Hz\n",
+                   frequence / 10.0);
+    } else {
+      frequence = Accord_sur_pic(source, clic, p.classe);
+      std::fprintf(stderr, "tuned on the strongest line: %.1f Hz\n", frequence / 10.0);
+    }
+  }
+  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
+  source(carte);
+  VueTerminal vue;
+  Station s(carte, vue, p.classe, !p.automatique);
+  TraducteurEditeurPsk& m = s.moteur;
+  m.A_l_activation_de_la_fiche();
+  s.Accord(frequence);
+  m.Relance_traduction();
+  if (!m.Reception_active) return false;
+  Progression progression("decoding", tampons, echantillons > 60 * 11025);
+  for (uint64_t b = 1; b <= tampons; ++b) {
+    if (!Tampon_recu(carte, m)) return false;
+    if (p.trace) Trace(b, m, vue);
+    progression.Avance(b);
+  }
+  recu = vue.recu;
+  return s.boite.nombre == 0;
+}
+
 }  // namespace
 
-int Encode(const Options&) {
-  return Echec("encode: not wired yet");
+int Encode(const Options& o) {
+  Emission e;
+  if (!Emission_simulee(o.frequence, Lecture_texte(o), e)) return Echec("the transmission could not run");
+  std::string erreur;
+  if (!Ecriture_wav(o.sortie, e.echantillons, o.taux, o.s16, erreur)) return Echec(o.sortie + ": " + erreur);
+  std::fprintf(stderr, "%s: %.1f s, %zu characters on %.1f Hz\n", o.sortie.c_str(),
+               static_cast<double>(e.echantillons.size()) / Taux_carte, e.envoye.size(), o.frequence / 10.0);
+  return Sortie_ok;
 }
 
 int Decode(const Options& o) {
@@ -33,17 +366,136 @@ int Decode(const Options& o) {
   if (o.voie > description->voies)
     return Echec(o.fichier + ": has " + std::to_string(description->voies) + " channel(s), no channel " +
                  std::to_string(o.voie));
-  return Echec("decode: not wired yet");
+  // Length once the card has brought it to 11025 Hz.
+  const auto echantillons = static_cast<uint64_t>(
+      std::ceil(static_cast<double>(description->trames) * Taux_carte / description->taux));
+  bool lu = true;
+  auto source = [&](SonSimule& carte) { lu = lu && carte.Source_fichier(o.fichier, o.voie); };
+  Texte recu;
+  Parametres_reception p{o.frequence, o.frequence_auto, o.classe, o.trace};
+  bool ok = Reception_simulee(source, echantillons, p, recu);
+  if (!lu) return Echec(o.fichier + ": cannot read the samples");
+  if (!ok) return Echec(o.fichier + ": reception failed");
+  std::fputs(Vers_utf8(recu).c_str(), stdout);
+  if (!recu.empty()) std::fputc('\n', stdout);
+  return Sortie_ok;
 }
 
-int Loopback(const Options&) {
-  return Echec("loopback: not wired yet");
+int Loopback(const Options& o) {
+  Emission e;
+  if (!Emission_simulee(o.frequence, Lecture_texte(o), e)) return Echec("the transmission could not run");
+  std::vector<float> signal;
+  if (o.snr_db) {
+    signal = Ajout_bruit(e.echantillons, *o.snr_db, o.graine);
+  } else {
+    signal.resize(e.echantillons.size());
+    for (size_t i = 0; i < signal.size(); ++i)
+      signal[i] = static_cast<float>(e.echantillons[i] - 128) / 127.0f;
+  }
+  auto source = [&signal](SonSimule& carte) {
+    carte.Source_generateur([&signal, position = size_t{0}](std::span<float> x, uint32_t) mutable {
+      for (float& v : x) v = position < signal.size() ? signal[position++] : 0.0f;
+    });
+  };
+  Texte recu;
+  Parametres_reception p{o.frequence, false, o.classe, false};
+  if (!Reception_simulee(source, signal.size(), p, recu)) return Echec("reception failed");
+  // Compared as shown: a carriage return is one new line on both sides.
+  Texte envoye = e.envoye;
+  std::replace(envoye.begin(), envoye.end(), '\r', '\n');
+  const size_t erreurs = Distance_edition(envoye, recu);
+  std::printf("Sent:     %s\n", Vers_utf8(envoye).c_str());
+  std::printf("Received: %s\n", Vers_utf8(recu).c_str());
+  std::printf("CER: %.6f (%zu errors in %zu characters, S/N ", Taux_erreur_caracteres(envoye, recu), erreurs,
+              envoye.size());
+  if (o.snr_db) {
+    std::printf("%.1f dB in 2500 Hz, class %d)\n", *o.snr_db, o.classe);
+  } else {
+    std::printf("no noise, class %d)\n", o.classe);
+  }
+  std::printf("Bits per character: %.3f\n",
+              e.envoye.empty() ? 0.0 : static_cast<double>(e.bits) / static_cast<double>(e.envoye.size()));
+  return Sortie_ok;
 }
-int Transmit(const Options&) {
-  return Echec("transmit: not wired yet");
+
+// --- The headless station on the real sound card ---
+
+namespace {
+
+// One tick of the window timer, about every millisecond.
+void Tic(TraducteurEditeurPsk& m) {
+  m.Timer();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
-int Receive(const Options&) {
-  return Echec("receive: not wired yet");
+
+}  // namespace
+
+int Transmit(const Options& o) {
+  SonAlsa carte(o.peripherique);
+  Serie_linux pilote;
+  ManipulationSerie manipulation(pilote);
+  VueTerminal vue;
+  Station s(carte, vue, 2, true);
+  TraducteurEditeurPsk& m = s.moteur;
+  if (o.port != 0) {
+    manipulation.Choix_port_serie(static_cast<uint8_t>(o.port));
+    if (!manipulation.Ouverture_port_serie(o.port))
+      return Echec(Vers_utf8(manipulation.Message_port_non_ouvert(s.langue)));
+    s.pascal.Attache_registre_controle_modem(&manipulation);
+    m.emetteur.Port_serie_actif = true;
+    m.emetteur.Adresse_MCR = manipulation.Adresse_MCR;
+  }
+  Installation_interruption();
+  const Texte texte = Lecture_texte(o);
+  m.A_l_activation_de_la_fiche();
+  s.Accord(o.frequence);
+  m.Passage_emission();
+  if (!m.Emission_active) return Echec(o.peripherique + ": the transmission could not start");
+  std::fprintf(stderr, "transmitting on %.1f Hz (Ctrl-C stops)\n", o.frequence / 10.0);
+
+  size_t suivant = 0;
+  bool arret_demande = false;
+  auto debut_arret = std::chrono::steady_clock::now();
+  while (m.Emission_active) {
+    if (interruptions.load() > 0 && !arret_demande) {
+      // First Ctrl-C: what is still queued is dropped, the characters
+      // already modulated go out, then the transmission stops once drained.
+      arret_demande = true;
+      suivant = texte.size();
+      m.saisie.Texte_a_emettre.clear();
+      m.saisie.Longueur_texte = 0;
+      debut_arret = std::chrono::steady_clock::now();
+    }
+    while (suivant < texte.size() && m.saisie.Texte_a_emettre.size() < SaisieEmission::Longueur_maximale)
+      m.saisie.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
+    const bool tout_envoye = suivant == texte.size() && m.saisie.Texte_a_emettre.empty();
+    if (tout_envoye && m.emetteur.Emission_terminee()) m.Arret_sans_retour_au_menu();
+    // A second Ctrl-C, or a drain that takes longer than a few buffers,
+    // ends at once: the engine's destructor stops the output and unkeys.
+    if (arret_demande && (interruptions.load() > 1 ||
+                          std::chrono::steady_clock::now() - debut_arret > std::chrono::seconds(5)))
+      break;
+    if (m.Emission_active) Tic(m);
+  }
+  return s.boite.nombre == 0 && !arret_demande ? Sortie_ok : Sortie_echec;
+}
+
+int Receive(const Options& o) {
+  SonAlsa carte(o.peripherique);
+  VueTerminal vue;
+  vue.direct = true;
+  Station s(carte, vue, o.classe, true);
+  TraducteurEditeurPsk& m = s.moteur;
+  Installation_interruption();
+  m.A_l_activation_de_la_fiche();
+  s.Accord(o.frequence);
+  m.Relance_traduction();
+  if (!m.Entree_ouverte) return Echec(o.peripherique + ": the input could not be opened");
+  std::fprintf(stderr, "receiving on %.1f Hz, class %d (Ctrl-C stops)\n", o.frequence / 10.0, o.classe);
+  while (interruptions.load() == 0 && m.Reception_active) Tic(m);
+  m.Retour_au_menu();
+  std::fputc('\n', stdout);
+  return Sortie_ok;
 }
 
 }  // namespace talven::modem
