@@ -30,8 +30,8 @@ Modulateur::Modulateur(FiltrePasseBande& filtre)
     : filtre_(&filtre), table_cosinus_(&Table_cosinus_partagee()) {}
 
 void Modulateur::Init_modulation(int32_t frequence) {
-  if (frequence < 2000 || frequence > 22000)
-    throw std::invalid_argument("transmit frequency must lie between 200.0 and 2200.0 Hz");
+  if (frequence < Frequence_minimale || frequence > Frequence_maximale)
+    throw std::invalid_argument("transmit frequency must lie between 26.0 and 5487.0 Hz");
   Frequence_emission = frequence;
   Phase_porteuse = 0;
   FiltrePasseBande& f = *filtre_;

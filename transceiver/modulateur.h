@@ -27,12 +27,16 @@ class Modulateur {
   static constexpr int32_t Rapidite = 10;          // bauds
   static constexpr int32_t Taille_table = 360001;  // cosine entries, 0..360000 millidegrees
   static constexpr int32_t Longueur_filtre_emission = 80;
+  static constexpr int32_t Frequence_minimale = 260;    // tenths of a hertz
+  static constexpr int32_t Frequence_maximale = 54870;  // tenths of a hertz
 
   explicit Modulateur(FiltrePasseBande& filtre);
 
-  // Start of a transmission on `frequence` tenths of a hertz (2000..22000,
-  // 200.0 Hz to 2200.0 Hz; other values are refused with
-  // std::invalid_argument): carrier phase and phase state to 0, the filter
+  // Start of a transmission on `frequence` tenths of a hertz. The operator
+  // tunes within 200.0..2200.0 Hz, but a frequency tracked in slave mode can
+  // lie a little outside, so anything whose 50 Hz band fits between 0 Hz and
+  // half the sample rate is taken (260..54870); other values are refused
+  // with std::invalid_argument. Carrier phase and phase state to 0, the filter
   // set up with 80 taps around the frequency in whole hertz (truncated) +-25 Hz
   // and the transmit divisor, its history cleared.
   void Init_modulation(int32_t frequence);

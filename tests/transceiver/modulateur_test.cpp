@@ -59,7 +59,11 @@ TEST(Modulateur, CarrierSetUpAndSampleRange) {
   // At the filter's gain of about 0.43 the carrier swings between about 73 and 182.
   EXPECT_NEAR(*mini, 73, 4);
   EXPECT_NEAR(*maxi, 182, 4);
-  EXPECT_THROW(e.modulateur.Init_modulation(1999), std::invalid_argument);
+  // A tracked frequency a little below 200 Hz is still sent; a band that
+  // would reach 0 Hz or half the sample rate is refused.
+  EXPECT_NO_THROW(e.modulateur.Init_modulation(1860));
+  EXPECT_THROW(e.modulateur.Init_modulation(259), std::invalid_argument);
+  EXPECT_THROW(e.modulateur.Init_modulation(54871), std::invalid_argument);
 }
 
 TEST(Modulateur, PhaseLandingOnFullTurnUsesTheLastEntry) {
