@@ -261,10 +261,12 @@ bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
 }
 
 void Trace(uint64_t tampon, const TraducteurEditeurPsk& m, const VueTerminal& v) {
+  // Before the first spectrum the S/N label is still empty: "-".
+  const std::string s_sur_b = m.Texte_s_sur_b().empty() ? "-" : Vers_utf8(m.Texte_s_sur_b());
   std::fprintf(stderr, "buffer %llu level %d%% %s RX %s TX %s delta %s lock %s\n",
-               static_cast<unsigned long long>(tampon), m.Niveau_signal(),
-               Vers_utf8(m.Texte_s_sur_b()).c_str(), Vers_utf8(v.f_reception).c_str(),
-               Vers_utf8(v.f_emission).c_str(), Vers_utf8(v.f_delta).c_str(), v.verrouille ? "on" : "off");
+               static_cast<unsigned long long>(tampon), m.Niveau_signal(), s_sur_b.c_str(),
+               Vers_utf8(v.f_reception).c_str(), Vers_utf8(v.f_emission).c_str(),
+               Vers_utf8(v.f_delta).c_str(), v.verrouille ? "on" : "off");
 }
 
 // The buffer (1-based, counted from the start of reception) whose spectrum
