@@ -36,6 +36,7 @@ bool Emetteur::Debut_edition(int32_t frequence) {
   Emission_au_repos = false;
   saisie_->Vidage();
   Echantillons_a_emettre.clear();
+  Echantillons_texte = 0;
   Repos_tampon[0] = Repos_tampon[1] = true;
   enregistrement_->Marque_QSO(EnregistrementQso::Marque_emission);
   modulateur_->Duree_symbole = static_cast<uint16_t>(10000 / Modulateur::Rapidite);
@@ -101,12 +102,17 @@ void Emetteur::Remplissage_emission(bool& Passage_termine) {
       const uint8_t c = saisie_->Caractere_suivant();
       if (c == SaisieEmission::File_vide) {
         Affichage_transmission_a_faire(false);
+        const bool premiere_marque = !Emission_au_repos;
         Codage_caractere(Caractere_repos);
+        // The idle mark right after text carries the separator that ends its
+        // last character: it counts as text until played.
+        if (premiere_marque) Echantillons_texte = Echantillons_a_emettre.size();
         Dernier_caractere = Caractere_repos;
         Emission_au_repos = true;
       } else {
         Affichage_transmission_a_faire(true);
         Codage_caractere(c);
+        Echantillons_texte = Echantillons_a_emettre.size();
         Dernier_caractere = c;
         Emission_au_repos = false;
       }
@@ -119,9 +125,13 @@ void Emetteur::Remplissage_emission(bool& Passage_termine) {
 }
 
 void Emetteur::Remplissage_tampon(Entete_tampon& entete, int index) {
-  Repos_tampon[index] = Emission_au_repos;
   const size_t n = Echantillons_a_emettre.size();
   const size_t taille = std::min<size_t>(Taille_tampon, entete.Longueur_tampon);
+  // A buffer counts as idle only when none of its samples belongs to text:
+  // once both buffers are, every text sample has been played, and stopping
+  // the output cannot cut the end of the transmission.
+  Repos_tampon[index] = Emission_au_repos && Echantillons_texte == 0;
+  Echantillons_texte -= std::min(Echantillons_texte, taille);
   uint8_t* donnees = entete.Donnees;
   if (n < taille) {
     // The encoder fell behind: the queued samples, then plain carrier with
@@ -168,8 +178,10 @@ void Emetteur::Limitation_memo_emission() {
 }
 
 bool Emetteur::Emission_terminee() const {
+  // Text typed since the last character request is still to be sent: ending
+  // now would drop it without a word.
   return Repos_tampon[0] && Repos_tampon[1] && Dernier_caractere == Caractere_repos &&
-         (Echantillons_a_emettre.empty() || Emission_au_repos);
+         (Echantillons_a_emettre.empty() || Emission_au_repos) && saisie_->Texte_a_emettre.empty();
 }
 
 }  // namespace talven

@@ -82,8 +82,9 @@ class Emetteur {
   void Limitation_memo_emission();
 
   // True when the transmission may end: both buffers were refilled while
-  // idle, the last character encoded was the idle mark, and either no sample
-  // is queued or the queue was empty at the last request.
+  // idle, the last character encoded was the idle mark, either no sample is
+  // queued or the text queue was empty at the last request, and no text has
+  // been queued since.
   bool Emission_terminee() const;
 
   // --- Settings ---
@@ -93,11 +94,16 @@ class Emetteur {
   // --- State ---
   // Samples produced and not yet copied into an output buffer.
   Echantillons Echantillons_a_emettre;
-  bool Emission_au_repos = false;       // the last request found the text queue empty
-  uint8_t Dernier_caractere = 0;        // last character encoded, '>' when idle; kept across transmissions
-  bool Repos_tampon[2] = {true, true};  // `Emission_au_repos` at the last refill of each buffer
-  bool Label5_rouge = false;            // the last refill had to complete the buffer with carrier
-  bool Transmission_a_faire = false;    // `transmission_a_faire` shown
+  bool Emission_au_repos = false;  // the last request found the text queue empty
+  uint8_t Dernier_caractere = 0;   // last character encoded, '>' when idle; kept across transmissions
+  // Per buffer: at its last refill the transmitter was idle and the buffer
+  // held no sample of text (nor of the idle mark that ends the text).
+  bool Repos_tampon[2] = {true, true};
+  // Queued samples, counted from the head, that belong to text or to the
+  // idle mark right after it.
+  size_t Echantillons_texte = 0;
+  bool Label5_rouge = false;          // the last refill had to complete the buffer with carrier
+  bool Transmission_a_faire = false;  // `transmission_a_faire` shown
 
  private:
   void Remplissage_tampon(Entete_tampon& entete, int index);
