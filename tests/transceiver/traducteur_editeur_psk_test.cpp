@@ -25,9 +25,11 @@ class ObservateurTest final : public ObservateurTransceiver {
     if (element == ElementFenetre::transmission_a_faire) transmission_a_faire.push_back(visible);
   }
   void Fermeture_fenetre() override { ++fermetures; }
+  void Saturation(bool rouge) override { saturation.push_back(rouge); }
 
   std::vector<bool> label5;
   std::vector<bool> transmission_a_faire;
+  std::vector<bool> saturation;
   Texte s_sur_b;
   Texte bouton_edition;
   int fermetures = 0;
@@ -219,16 +221,23 @@ TEST_F(Station, SequenceDerriereDuTexteEnAttenteEstRenvoyeeUneFois) {
 TEST_F(Station, FinDEmissionRefuseeAvantLeRepos) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
+  Jusqu_au_repos();
+  // Typed while idle, not yet taken by the transmitter: every request to
+  // end is refused until the text and the idle mark after it have been
+  // played.
   for (char c : VueTexte("HELLO")) trx.saisie.Ajout_caractere(c);
-  son.Completer_sortie();
-  trx.Timer();
-  ASSERT_FALSE(trx.emetteur.Emission_terminee());
-  trx.Arret_sans_retour_au_menu();
-  trx.Retour_au_menu();
-  trx.Touche_echap();
-  trx.Passage_reception();
-  EXPECT_TRUE(trx.Emission_active);
-  EXPECT_FALSE(trx.Reception_active);
+  int refus = 0;
+  for (; refus < Pas_max && !trx.emetteur.Emission_terminee(); ++refus) {
+    trx.Arret_sans_retour_au_menu();
+    trx.Retour_au_menu();
+    trx.Touche_echap();
+    trx.Passage_reception();
+    ASSERT_TRUE(trx.Emission_active);
+    ASSERT_FALSE(trx.Reception_active);
+    Tampons_emis(1);
+  }
+  // Five characters and an idle mark take more than eight buffers.
+  EXPECT_GT(refus, 8);
   EXPECT_EQ(observateur.fermetures, 0);
 
   Jusqu_au_repos();
@@ -338,6 +347,31 @@ TEST_F(Station, TraitementEnRetardSauteLaFinDuTamponAncien) {
   ASSERT_TRUE(son.Completer_entree());
   trx.Timer();
   EXPECT_FALSE(trx.reception.Label5_rouge);
+}
+
+TEST_F(Station, TamponPrisJusquAuPremierOctetNul) {
+  trx.A_l_activation_de_la_fiche();
+  struct Cas {
+    size_t zero;  // position of the 0-valued byte, 3675 for none
+    int32_t longueur_copie;
+  };
+  for (const Cas& cas : {Cas{3675, 3675}, Cas{100, 100}, Cas{0, 0}}) {
+    std::vector<uint8_t> donnees(3675, 200);
+    if (cas.zero < donnees.size()) donnees[cas.zero] = 0;
+    Entete_tampon entete;
+    entete.Donnees = donnees.data();
+    entete.Longueur_tampon = 3675;
+    entete.Octets_enregistres = 3675;
+    trx.reception.Vidage();
+    observateur.saturation.clear();
+    trx.reception.Prise_tampon(entete, false);
+    EXPECT_EQ(trx.reception.Longueur_copie, cas.longueur_copie);
+    EXPECT_EQ(observateur.saturation, std::vector<bool>{cas.zero < 3675}) << cas.zero;
+    EXPECT_EQ(entete.Octets_enregistres, 0u);
+    // The samples recorded after the 0 are kept for the chain.
+    ASSERT_EQ(trx.reception.Nombre_echantillons, 3675);
+    EXPECT_EQ(trx.reception.Echantillons_recus[3674], 200);
+  }
 }
 
 struct CasSsurB {
