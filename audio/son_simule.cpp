@@ -194,7 +194,10 @@ uint32_t SonSimule::Ouvrir(Sens sens, const Format_son& format) {
   if (sens == Sens::Entree && source_ == Source::Fichier) {
     fichier_reechantillonne_.clear();
     position_fichier_ = 0;
-    if (!fichier_.empty()) {
+    if (!fichier_.empty() && frequence_fichier_ == format.Echantillons_par_seconde) {
+      // Already at the open rate: a resampler would only filter it.
+      fichier_reechantillonne_ = fichier_;
+    } else if (!fichier_.empty()) {
       double rapport = static_cast<double>(format.Echantillons_par_seconde) / frequence_fichier_;
       fichier_reechantillonne_.resize(static_cast<size_t>(std::ceil(fichier_.size() * rapport)) + 16);
       SRC_DATA d{};
