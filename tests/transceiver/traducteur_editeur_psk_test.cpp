@@ -253,6 +253,16 @@ TEST_F(Station, FinDEmissionRefuseeAvantLeRepos) {
   EXPECT_EQ(observateur.fermetures, 1);
 }
 
+TEST_F(Station, EnregistrementPleinSignaleUneSeuleFois) {
+  trx.A_l_activation_de_la_fiche();
+  while (qso.Index_QSO() < EnregistrementQso::Seuil_plein - 10) qso.Ajout_QSO('.');
+  trx.Passage_emission();
+  for (char c : VueTexte("0123456789ABCDEFGHIJ")) trx.saisie.Ajout_caractere(c);
+  Jusqu_au_repos();
+  EXPECT_EQ(qso.Index_QSO(), EnregistrementQso::Taille);
+  EXPECT_EQ(boite.messages, std::vector<Texte>{Texte(EnregistrementQso::Message_plein)});
+}
+
 TEST_F(Station, PremiereDemandeDeFinPendantUneSequenceAnnuleSeulementLaSequence) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
