@@ -26,11 +26,15 @@ class ObservateurTest final : public ObservateurTransceiver {
   }
   void Fermeture_fenetre() override { ++fermetures; }
   void Saturation(bool rouge) override { saturation.push_back(rouge); }
+  void Legende(ElementFenetre element, VueTexte texte) override {
+    if (element == ElementFenetre::Fenetre) fenetre = Texte(texte);
+  }
 
   std::vector<bool> label5;
   std::vector<bool> transmission_a_faire;
   std::vector<bool> saturation;
   Texte s_sur_b;
+  Texte fenetre;
   Texte bouton_edition;
   int fermetures = 0;
 };
@@ -382,6 +386,78 @@ TEST_F(Station, TamponPrisJusquAuPremierOctetNul) {
     ASSERT_EQ(trx.reception.Nombre_echantillons, 3675);
     EXPECT_EQ(trx.reception.Echantillons_recus[3674], 200);
   }
+}
+
+TEST_F(Station, PremierClicDeModeIgnoreLeSuivantRelanceEnEsclave) {
+  trx.A_l_activation_de_la_fiche();
+  trx.chaine.costas.Frequence_reference = 7000;
+  trx.chaine.costas.Frequence_centrale = 700.0;
+  trx.Mode_esclaveClick();
+  EXPECT_TRUE(trx.Mode_maitre_actif);
+  EXPECT_EQ(observateur.fenetre, "TALVEN IN \"MASTER\" MODE");
+  trx.Mode_esclaveClick();
+  EXPECT_FALSE(trx.Mode_maitre_actif);
+  EXPECT_FALSE(trx.chaine.costas.Mode_maitre_actif);
+  EXPECT_EQ(observateur.fenetre, "TALVEN TRANSLATOR EDITOR IN \"SLAVE\" MODE");
+  EXPECT_TRUE(trx.Reception_active);
+  EXPECT_TRUE(trx.Entree_ouverte);
+  EXPECT_EQ(trx.chaine.costas.Frequence_reference, 7000);
+  EXPECT_DOUBLE_EQ(trx.filtre.f_lo, 700.0 - 15);
+}
+
+TEST_F(Station, FrequenceDEmissionSelonLeMode) {
+  struct Cas {
+    bool maitre;
+    int32_t suivie;     // tracked, tenths of a hertz
+    int32_t emission;   // expected transmit frequency
+    int32_t reference;  // tuned frequency after the start
+  };
+  for (const Cas& cas :
+       {Cas{true, 7012, 6000, 6000}, Cas{false, 7012, 7012, 7012}, Cas{false, 22110, 22000, 22000}}) {
+    trx.Mode_maitre_actif = cas.maitre;
+    trx.A_l_activation_de_la_fiche();
+    trx.chaine.costas.Frequence_reference = 6000;
+    trx.chaine.costas.Frequence_centrale = 600.0;
+    trx.chaine.costas.Frequence_suivie = cas.suivie;
+    trx.chaine.costas.Frequence_moyenne = cas.suivie * 0.1;
+    trx.Passage_emission();
+    ASSERT_TRUE(trx.Emission_active);
+    EXPECT_EQ(trx.Frequence_emission, cas.emission);
+    EXPECT_EQ(trx.modulateur.Frequence_emission, cas.emission);
+    EXPECT_EQ(trx.chaine.costas.Frequence_reference, cas.reference);
+    EXPECT_DOUBLE_EQ(trx.filtre.f_lo, cas.emission / 10 - 25);
+    Jusqu_au_repos();
+    trx.Arret_sans_retour_au_menu();
+    ASSERT_FALSE(trx.Emission_active);
+  }
+}
+
+TEST_F(Station, ClasseChangeeSeulementEnReception) {
+  trx.A_l_activation_de_la_fiche();
+  trx.Passage_emission();
+  trx.P66Click();
+  EXPECT_EQ(trx.Classe_processeur, 2);
+  EXPECT_EQ(trx.filtre.L, 80);
+  Jusqu_au_repos();
+  trx.Passage_reception();
+  trx.P66Click();
+  EXPECT_EQ(trx.Classe_processeur, 1);
+  EXPECT_EQ(trx.filtre.L, 60);
+  EXPECT_EQ(trx.chaine.Facteur_decimation, 25);
+  EXPECT_TRUE(trx.Entree_ouverte);
+}
+
+TEST_F(Station, EntreeQuiNeSOuvrePasNeBloquePasLaBoucle) {
+  son.Injecter_echec(SonSimule::Operation::Ouvrir, Sens::Entree, EBUSY);
+  trx.A_l_activation_de_la_fiche();
+  EXPECT_TRUE(trx.Reception_active);
+  EXPECT_FALSE(trx.Entree_ouverte);
+  EXPECT_EQ(boite.messages.size(), 1u);
+  for (int i = 0; i < 5; ++i) trx.Timer();
+  trx.Touche_echap();
+  EXPECT_TRUE(trx.Emission_active);
+  // Nothing to close on the way: no further report.
+  EXPECT_EQ(boite.messages.size(), 1u);
 }
 
 struct CasSsurB {
