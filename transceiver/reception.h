@@ -35,8 +35,7 @@ class Reception {
   // Samples per input buffer: one third of a second at 11025 Hz.
   static constexpr int32_t Taille_tampon = 3675;
 
-  // The collaborators must outlive the pipeline; `observateur` must not be
-  // null.
+  // The collaborators must outlive the pipeline.
   Reception(FonctionsWave& wave, ChaineReception& chaine, ControleGain& gain, SpectreReception& spectre,
             ObservateurTransceiver& observateur);
 
