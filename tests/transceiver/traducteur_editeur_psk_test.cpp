@@ -496,6 +496,14 @@ TEST_F(Station, ManipulationAvantLeSonEtRelacheApresLArret) {
   trx.Passage_reception();
   using E = RegistreTest::Ecriture;
   EXPECT_EQ(registre.ecritures, (std::vector<E>{{0x08, false}, {0x0B, false}, {0x08, false}}));
+  // Leaving from reception closes the window and releases the transmitter
+  // once more.
+  trx.Retour_au_menu();
+  EXPECT_EQ(observateur.fermetures, 1);
+  EXPECT_FALSE(trx.Boucle_active);
+  EXPECT_FALSE(trx.Entree_ouverte);
+  EXPECT_EQ(registre.ecritures.size(), 4u);
+  EXPECT_EQ(registre.ecritures.back(), (E{0x08, false}));
 }
 
 class EchecSortie : public Station, public ::testing::WithParamInterface<SonSimule::Operation> {};
