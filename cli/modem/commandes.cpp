@@ -449,11 +449,15 @@ int Transmit(const Options& o) {
   }
   Installation_interruption();
   const Texte texte = Lecture_texte(o);
+  s.wave.Affichage_erreurs_son = 1;
   m.A_l_activation_de_la_fiche();
   s.Accord(o.frequence);
   m.Passage_emission();
   if (!m.Emission_active) return Echec(o.peripherique + ": the transmission could not start");
   std::fprintf(stderr, "transmitting on %.1f Hz (Ctrl-C stops)\n", o.frequence / 10.0);
+  // Only the output matters from here: a capture device that could not be
+  // opened for the reception of the start does not fail a transmission.
+  const int messages_avant = s.boite.nombre;
 
   size_t suivant = 0;
   bool arret_demande = false;
@@ -479,7 +483,7 @@ int Transmit(const Options& o) {
       break;
     if (m.Emission_active) Tic(m);
   }
-  return s.boite.nombre == 0 && !arret_demande ? Sortie_ok : Sortie_echec;
+  return s.boite.nombre == messages_avant && !arret_demande ? Sortie_ok : Sortie_echec;
 }
 
 int Receive(const Options& o) {
@@ -489,9 +493,12 @@ int Receive(const Options& o) {
   Station s(carte, vue, o.classe, true);
   TraducteurEditeurPsk& m = s.moteur;
   Installation_interruption();
+  s.wave.Affichage_erreurs_son = 1;
   m.A_l_activation_de_la_fiche();
-  s.Accord(o.frequence);
-  m.Relance_traduction();
+  if (m.Entree_ouverte) {
+    s.Accord(o.frequence);
+    m.Relance_traduction();
+  }
   if (!m.Entree_ouverte) return Echec(o.peripherique + ": the input could not be opened");
   std::fprintf(stderr, "receiving on %.1f Hz, class %d (Ctrl-C stops)\n", o.frequence / 10.0, o.classe);
   while (interruptions.load() == 0 && m.Reception_active) Tic(m);
