@@ -378,8 +378,9 @@ int Decode(const Options& o) {
   bool ok = Reception_simulee(source, echantillons, p, recu);
   if (!lu) return Echec(o.fichier + ": cannot read the samples");
   if (!ok) return Echec(o.fichier + ": reception failed");
+  // The text as shown, ended as a line for the terminal.
   std::fputs(Vers_utf8(recu).c_str(), stdout);
-  if (!recu.empty()) std::fputc('\n', stdout);
+  if (!recu.empty() && recu.back() != '\n') std::fputc('\n', stdout);
   return Sortie_ok;
 }
 

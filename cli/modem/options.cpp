@@ -52,7 +52,7 @@ const char* const Texte_aide =
     "\n"
     "Text: lower case is sent as upper case, accented letters as their plain\n"
     "letter, line feeds are dropped, carriage returns kept; characters the mode\n"
-    "cannot send are left out.\n"
+    "cannot send are left out. Put -- before a TEXT that starts with '-'.\n"
     "\n"
     "Exit status: 0 done, 1 failure (unreadable file, sound card), 2 bad command\n"
     "line.\n";

@@ -217,6 +217,11 @@ TEST_F(ModemBoutEnBout, LoopbackCountsTheCharactersLost) {
   const size_t p = bruit.sortie.find("CER: ");
   ASSERT_NE(p, std::string::npos);
   EXPECT_GT(std::stod(bruit.sortie.substr(p + 5)), 0.3) << bruit.sortie;
+  // After "--" a text may start with a minus sign.
+  Execution moins = Lancer_modem({"loopback", "--", "-5 DB"});
+  ASSERT_EQ(moins.code, 0) << moins.erreurs;
+  EXPECT_NE(moins.sortie.find("Received: -5 DB\nCER: 0.000000"), std::string::npos) << moins.sortie;
+
   // The same seed gives the same noise.
   EXPECT_EQ(Lancer_modem({"loopback", "--snr", "-30", "--seed", "7", "CQ CQ CQ DE F6XYZ F6XYZ K"}).sortie,
             bruit.sortie);
