@@ -80,8 +80,13 @@ int64_t Decodage(const std::string& chemin, int32_t classe, int64_t echantillons
   for (int64_t b = 0; b < tampons; ++b) {
     carte.Completer_entree();
     const uint64_t pris = m.reception.Tampons_pris;
-    while (m.reception.Tampons_pris == pris) m.Timer();
-    while (m.reception.Position_lecture <= m.reception.Nombre_echantillons) m.Timer();
+    // Bounded: each call takes the buffer or processes at least one sample.
+    for (int k = 0; k < 4 * talven::Reception::Taille_tampon && m.reception.Tampons_pris == pris; ++k)
+      m.Timer();
+    for (int k = 0; k < 4 * talven::Reception::Taille_tampon &&
+                    m.reception.Position_lecture <= m.reception.Nombre_echantillons;
+         ++k)
+      m.Timer();
   }
   benchmark::DoNotOptimize(m.memo1.Texte_memo().size());
   return tampons * talven::Reception::Taille_tampon;

@@ -210,11 +210,15 @@ bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
   };
   alimentation();
   Progression progression("encoding", texte.size(), texte.size() > 200);
-  for (;;) {
+  // A character lasts at most 10 symbols of 1102 samples, three buffers;
+  // a few more drain the idle marks. A transmitter that would never drain
+  // is stopped there rather than waited for.
+  const uint64_t limite = 3 * static_cast<uint64_t>(texte.size()) + 16;
+  for (uint64_t joues = 0;; ++joues) {
     alimentation();
     progression.Avance(suivant);
     if (suivant == texte.size() && m.saisie.Texte_a_emettre.empty() && m.emetteur.Emission_terminee()) break;
-    if (!carte.Completer_sortie()) return false;
+    if (joues == limite || !carte.Completer_sortie()) return false;
     // The refill of the buffer just played, then the encoding that keeps a
     // buffer's worth ahead; two passes at most, bounded all the same.
     for (int k = 0; k < 64; ++k) {
