@@ -167,6 +167,7 @@ Texte Lecture_texte(const Options& o) {
   return Depuis_utf8(tout);
 }
 
+// One output buffer at least has been played and waits for a refill.
 bool Sortie_terminee(const FonctionsWave& w) {
   return (w.Entete_sortie() != nullptr && w.Entete_sortie()->Termine()) ||
          (w.Entete_sortie_bis() != nullptr && w.Entete_sortie_bis()->Termine());
@@ -184,9 +185,8 @@ struct Emission {
 // on `frequence`, the text queued right after the start as if typed (refused
 // characters dropped; a text longer than the queue is fed as it drains),
 // then one output buffer played and refilled at a time until the
-// transmission is drained. The buffers still queued then are played too, so
-// the file holds everything handed to the card, then the transmission
-// stops. False when the transmission could not start.
+// transmission is drained, the idle buffers still queued then, and the
+// stop. False when the transmission could not start or never drained.
 bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
   SonSimule carte(SonSimule::Rythme::Pas_a_pas);
   carte.Sortie_memoire();
@@ -226,6 +226,11 @@ bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
       if (!Sortie_terminee(s.wave) && m.emetteur.Echantillons_a_emettre.size() >= Taille_tampon) break;
     }
   }
+  // The two buffers queued when the transmission drained hold idle marks
+  // only; they are played before the stop. A receiver decides a symbol a
+  // little after its end (filter and timing delays), so a file that ended
+  // right after the separator closing the last character would leave that
+  // character undecided where the air would go on with noise.
   while (carte.Completer_sortie()) {
   }
   m.Arret_sans_retour_au_menu();
@@ -488,7 +493,8 @@ int Transmit(const Options& o) {
       break;
     if (m.Emission_active) Tic(m);
   }
-  return s.boite.nombre == messages_avant && !arret_demande ? Sortie_ok : Sortie_echec;
+  if (arret_demande) return Echec("interrupted: the rest of the text was not sent");
+  return s.boite.nombre == messages_avant ? Sortie_ok : Sortie_echec;
 }
 
 int Receive(const Options& o) {

@@ -1,0 +1,93 @@
+// talven-modem as a headless station on a real sound stack: a private
+// PulseAudio server whose only sink is a null sink, so that what `transmit`
+// plays comes back on the sink's monitor, which `receive` records in real
+// time. Skipped where pulseaudio cannot run.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "tests/cli/lancement_modem.h"
+
+namespace talven::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ServeurPulse {
+ public:
+  ServeurPulse() : dossier_(Dossier_temporaire("pulse")) {
+    socket_ = (dossier_ / "native").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setenv("HOME", dossier_.c_str(), 1);
+      ::setenv("XDG_RUNTIME_DIR", dossier_.c_str(), 1);
+      const std::string protocole =
+          "--load=module-native-protocol-unix socket=" + socket_ + " auth-anonymous=1";
+      ::execlp("pulseaudio", "pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", "--disable-shm=yes",
+               "--load=module-null-sink sink_name=talven_nul", protocole.c_str(), "--log-target=stderr",
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    const auto fin = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pid_ > 0 && !fs::exists(socket_) && std::chrono::steady_clock::now() < fin) {
+      if (::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (Pret()) ::setenv("PULSE_SERVER", ("unix:" + socket_).c_str(), 1);
+  }
+  ~ServeurPulse() {
+    ::unsetenv("PULSE_SERVER");
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    fs::remove_all(dossier_);
+  }
+  bool Pret() const { return pid_ > 0 && fs::exists(socket_); }
+
+ private:
+  fs::path dossier_;
+  std::string socket_;
+  pid_t pid_ = -1;
+};
+
+// The whole text arrives, its last character included: the transmitter is
+// stopped only once the buffers carrying its end have been played. Ctrl-C
+// ends the receiver cleanly with status 0.
+TEST(StationPulse, TransmittedTextIsReceivedWhole) {
+  ServeurPulse serveur;
+  if (!serveur.Pret()) GTEST_SKIP() << "pulseaudio could not be started here";
+  ProcessusModem reception({"receive", "--device", "pulse", "-f", "1200.0"});
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  Execution emission = Lancer_modem({"transmit", "--device", "pulse", "-f", "1200.0", "TEST DE F6XYZ K"});
+  EXPECT_EQ(emission.code, 0) << emission.erreurs;
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  reception.Interrompre();
+  Execution recu = reception.Attendre();
+  EXPECT_EQ(recu.code, 0) << recu.erreurs;
+  EXPECT_NE(recu.sortie.find("TEST DE F6XYZ K"), std::string::npos) << recu.sortie;
+}
+
+// Ctrl-C in the middle of a transmission: the rest of the text is dropped,
+// the transmission drains and stops, and the status says it was cut short.
+TEST(StationPulse, InterruptedTransmissionEndsCleanly) {
+  ServeurPulse serveur;
+  if (!serveur.Pret()) GTEST_SKIP() << "pulseaudio could not be started here";
+  ProcessusModem emission({"transmit", "--device", "pulse", "A LONG TEXT THAT WILL NOT BE SENT TO ITS END"});
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const auto debut = std::chrono::steady_clock::now();
+  emission.Interrompre();
+  Execution e = emission.Attendre();
+  EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(5));
+  EXPECT_EQ(e.code, 1);
+  EXPECT_NE(e.erreurs.find("interrupted"), std::string::npos) << e.erreurs;
+}
+
+}  // namespace
+}  // namespace talven::test
