@@ -12,7 +12,6 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
