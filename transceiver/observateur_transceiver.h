@@ -20,7 +20,7 @@
 #include "transceiver/controle_gain.h"
 #include "transceiver/decodage_caracteres.h"
 #include "transceiver/saisie_emission.h"
-#include "transceiver/spectre_reception.h"
+#include "transceiver/analyse_reception.h"
 
 namespace talven {
 

@@ -26,7 +26,7 @@
 #include "transceiver/chaine_reception.h"
 #include "transceiver/controle_gain.h"
 #include "transceiver/observateur_transceiver.h"
-#include "transceiver/spectre_reception.h"
+#include "transceiver/analyse_reception.h"
 
 namespace talven {
 

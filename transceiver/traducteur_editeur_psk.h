@@ -41,7 +41,7 @@
 #include "transceiver/observateur_transceiver.h"
 #include "transceiver/reception.h"
 #include "transceiver/saisie_emission.h"
-#include "transceiver/spectre_reception.h"
+#include "transceiver/analyse_reception.h"
 
 namespace talven {
 

@@ -1,4 +1,4 @@
-#include "transceiver/spectre_reception.h"
+#include "transceiver/analyse_reception.h"
 
 #include <gtest/gtest.h>
 
