@@ -10,8 +10,23 @@
 
 namespace talven {
 
+const FourierEntier::Tables& FourierEntier::Tables_partagees() {
+  // a = i x pi x (1/180) x 0.01, multiplied in that order in extended
+  // precision and stored as a double before the cosine and sine are taken.
+  static const Tables tables = [] {
+    Tables t{std::vector<int32_t>(Taille_tables), std::vector<int32_t>(Taille_tables)};
+    for (int32_t i = 0; i < Taille_tables; ++i) {
+      const double a = static_cast<Etendu>(i) * Pi * (1.0L / 180.0L) * 0.01L;
+      t.cosinus[i] = Arrondi32(static_cast<Etendu>(Echelle_tables) * std::cos(static_cast<Etendu>(a)));
+      t.sinus[i] = Arrondi32(static_cast<Etendu>(Echelle_tables) * std::sin(static_cast<Etendu>(a)));
+    }
+    return t;
+  }();
+  return tables;
+}
+
 FourierEntier::FourierEntier()
-    : cosinus(Taille_tables), sinus(Taille_tables), historique(Nombre_spectres, SpectreCanaux{}) {
+    : tables_(&Tables_partagees()), historique(Nombre_spectres, SpectreCanaux{}) {
   Init_fourier_entier();
 }
 
@@ -36,15 +51,8 @@ void FourierEntier::Init_fourier_entier() {
   Im.fill(0);
   Spectre.fill(0);
   for (auto& spectre : historique) spectre.fill(0);
+  somme_historique.fill(0);
   plus_recent = Nombre_spectres - 1;
-
-  // a = i x pi x (1/180) x 0.01, multiplied in that order in extended
-  // precision and stored as a double before the cosine and sine are taken.
-  for (int32_t i = 0; i < Taille_tables; ++i) {
-    const double a = static_cast<Etendu>(i) * Pi * (1.0L / 180.0L) * 0.01L;
-    cosinus[i] = Arrondi32(static_cast<Etendu>(Echelle_tables) * std::cos(static_cast<Etendu>(a)));
-    sinus[i] = Arrondi32(static_cast<Etendu>(Echelle_tables) * std::sin(static_cast<Etendu>(a)));
-  }
 
   // Bit reversal by doubling: after stage s the first 2^(s+1) entries hold
   // the reversal of s+1 bits; doubling shifts every pattern up by one bit
@@ -60,6 +68,8 @@ void FourierEntier::Init_fourier_entier() {
 
 void FourierEntier::Fourier_entier() {
   const int32_t N = taille;
+  const int32_t* const cosinus = tables_->cosinus.data();
+  const int32_t* const sinus = tables_->sinus.data();
   std::fill(Im.begin(), Im.begin() + N, 0);
   for (int32_t i = 0; i < N; ++i) Re[inversion[i]] = Entree_fft[i];
 
@@ -75,7 +85,7 @@ void FourierEntier::Fourier_entier() {
       // The butterflies of one stage are independent, so taking every group
       // for one twiddle at a time gives the same values as group by group.
       for (int32_t g = 0; g < G; ++g) {
-        const int32_t haut = (g * N) / G + b;
+        const int32_t haut = (g << s) + b;  // g x N / G, as N = G x 2^s
         const int32_t bas = haut + H;
         const int64_t tr = (Re[bas] * c + Im[bas] * d) / Echelle_tables;
         const int64_t ti = (Im[bas] * c - Re[bas] * d) / Echelle_tables;
@@ -107,10 +117,13 @@ void FourierEntier::Module_spectre() {
 
 void FourierEntier::Moyenne_spectres() {
   plus_recent = (plus_recent + 1) % Nombre_spectres;
-  historique[plus_recent] = Spectre;
+  SpectreCanaux& remplace = historique[plus_recent];
   for (int32_t k = Premier_canal; k <= dernier; ++k) {
-    int64_t somme = 0;
-    for (const auto& spectre : historique) somme += spectre[k];
+    // The ring's sum is kept up to date: the oldest spectrum leaves it and
+    // the newest enters, which is the sum of the nine, exactly.
+    somme_historique[k] += static_cast<int64_t>(Spectre[k]) - remplace[k];
+    remplace[k] = Spectre[k];
+    const int64_t somme = somme_historique[k];
     // Nine magnitudes of ordinary audio stay far below 2^31; saturate rather
     // than wrap should an absurd input push the sum beyond it.
     Spectre[k] = static_cast<int32_t>(std::min<int64_t>(somme, std::numeric_limits<int32_t>::max()));

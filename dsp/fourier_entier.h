@@ -61,7 +61,7 @@ class FourierEntier {
   std::array<int32_t, Nombre_canaux + 1> Spectre{};
 
   // Clears the arrays and the history of spectra, builds the bit-reversal
-  // and the cosine and sine tables for `Taille_fft`. Throws
+  // table for `Taille_fft`. Throws
   // std::invalid_argument when `Taille_fft` is not a power of two from 2 to
   // 2048 (the object is then left unchanged).
   void Init_fourier_entier();
@@ -90,12 +90,19 @@ class FourierEntier {
   int32_t dernier = Dernier_canal;
   // Bit-reversal table: entry i is i with its n bits reversed.
   std::array<uint16_t, Taille_max> inversion{};
-  // Round(200 cos a) and Round(200 sin a), a in hundredths of a degree.
-  std::vector<int32_t> cosinus;
-  std::vector<int32_t> sinus;
+  // Round(200 cos a) and Round(200 sin a), a in hundredths of a degree:
+  // constants, built once per process and shared by every analyser.
+  struct Tables {
+    std::vector<int32_t> cosinus;
+    std::vector<int32_t> sinus;
+  };
+  static const Tables& Tables_partagees();
+  const Tables* tables_;
   // The 9 latest spectra, as a ring; `plus_recent` is the slot of the newest.
   std::vector<SpectreCanaux> historique;
   int32_t plus_recent = Nombre_spectres - 1;
+  // Per bin, the sum of the spectra in the ring (exact: integers).
+  std::array<int64_t, Nombre_canaux + 1> somme_historique{};
 };
 
 }  // namespace talven
