@@ -38,6 +38,7 @@ SonSimule::~SonSimule() {
   if (cadence_.joinable()) cadence_.join();
   Fermer(Sens::Entree);
   Fermer(Sens::Sortie);
+  Fermer_fichier();
 }
 
 void SonSimule::Definir_peripheriques(Sens sens, uint32_t nombre, uint32_t formats) {
@@ -90,29 +91,99 @@ bool SonSimule::Source_fichier(const std::string& chemin, uint32_t voie) {
   SF_INFO info{};
   SNDFILE* f = sf_open(chemin.c_str(), SFM_READ, &info);
   if (f == nullptr) return false;
-  std::vector<float> entrelace(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
-  sf_count_t lus = sf_readf_float(f, entrelace.data(), info.frames);
-  sf_close(f);
-  if (lus < 0 || info.channels <= 0 || info.samplerate <= 0) return false;
-  if (voie > static_cast<uint32_t>(info.channels)) return false;
-  const auto voies = static_cast<size_t>(info.channels);
-  std::vector<float> mono(static_cast<size_t>(lus));
-  for (size_t i = 0; i < mono.size(); ++i) {
-    if (voie != 0) {
-      mono[i] = entrelace[i * voies + (voie - 1)];
+  if (info.channels <= 0 || info.samplerate <= 0 || voie > static_cast<uint32_t>(info.channels)) {
+    sf_close(f);
+    return false;
+  }
+  std::lock_guard v(verrou_);
+  Fermer_fichier();
+  fichier_ = f;
+  frequence_fichier_ = static_cast<uint32_t>(info.samplerate);
+  voies_fichier_ = static_cast<uint32_t>(info.channels);
+  voie_fichier_ = voie;
+  source_ = Source::Fichier;
+  Rembobiner_fichier(entree_.ouvert ? entree_.format.Echantillons_par_seconde : frequence_fichier_);
+  return true;
+}
+
+void SonSimule::Fermer_fichier() {
+  if (convertisseur_ != nullptr) src_delete(convertisseur_);
+  convertisseur_ = nullptr;
+  if (fichier_ != nullptr) sf_close(fichier_);
+  fichier_ = nullptr;
+}
+
+void SonSimule::Rembobiner_fichier(uint32_t frequence_hz) {
+  if (fichier_ == nullptr) return;
+  sf_seek(fichier_, 0, SEEK_SET);
+  bloc_.clear();
+  position_bloc_ = 0;
+  fin_lecture_ = false;
+  fin_conversion_ = false;
+  if (convertisseur_ != nullptr) src_delete(convertisseur_);
+  convertisseur_ = nullptr;
+  // Already at the open rate: a resampler would only filter it.
+  if (frequence_hz == frequence_fichier_ || frequence_hz == 0) return;
+  int erreur = 0;
+  convertisseur_ = src_new(SRC_SINC_FASTEST, 1, &erreur);
+  rapport_ = static_cast<double>(frequence_hz) / frequence_fichier_;
+  // A resampler that cannot be made leaves the input silent.
+  if (convertisseur_ == nullptr) fin_lecture_ = fin_conversion_ = true;
+}
+
+bool SonSimule::Charger_bloc() {
+  constexpr sf_count_t Trames_par_bloc = 4096;
+  const size_t voies = voies_fichier_;
+  entrelace_.resize(static_cast<size_t>(Trames_par_bloc) * voies);
+  const sf_count_t lues = fin_lecture_ ? 0 : sf_readf_float(fichier_, entrelace_.data(), Trames_par_bloc);
+  position_bloc_ = 0;
+  if (lues <= 0) {
+    fin_lecture_ = true;
+    bloc_.clear();
+    return false;
+  }
+  bloc_.resize(static_cast<size_t>(lues));
+  for (size_t i = 0; i < bloc_.size(); ++i) {
+    if (voie_fichier_ != 0) {
+      bloc_[i] = entrelace_[i * voies + (voie_fichier_ - 1)];
       continue;
     }
     float somme = 0.0f;
-    for (size_t c = 0; c < voies; ++c) somme += entrelace[i * voies + c];
-    mono[i] = somme / static_cast<float>(info.channels);
+    for (size_t c = 0; c < voies; ++c) somme += entrelace_[i * voies + c];
+    bloc_[i] = somme / static_cast<float>(voies);
   }
-  std::lock_guard v(verrou_);
-  fichier_ = std::move(mono);
-  frequence_fichier_ = static_cast<uint32_t>(info.samplerate);
-  fichier_reechantillonne_.clear();
-  position_fichier_ = 0;
-  source_ = Source::Fichier;
   return true;
+}
+
+void SonSimule::Lire_fichier(std::span<float> echantillons) {
+  size_t rempli = 0;
+  while (rempli < echantillons.size() && fichier_ != nullptr && !fin_conversion_) {
+    if (position_bloc_ == bloc_.size() && !fin_lecture_) Charger_bloc();
+    if (convertisseur_ == nullptr) {
+      if (fin_lecture_) break;
+      const size_t n = std::min(echantillons.size() - rempli, bloc_.size() - position_bloc_);
+      std::copy_n(bloc_.begin() + static_cast<std::ptrdiff_t>(position_bloc_), n, echantillons.begin() + rempli);
+      position_bloc_ += n;
+      rempli += n;
+      continue;
+    }
+    SRC_DATA d{};
+    d.data_in = bloc_.data() + position_bloc_;
+    d.input_frames = static_cast<long>(bloc_.size() - position_bloc_);
+    d.data_out = echantillons.data() + rempli;
+    d.output_frames = static_cast<long>(echantillons.size() - rempli);
+    d.end_of_input = fin_lecture_ ? 1 : 0;
+    d.src_ratio = rapport_;
+    if (src_process(convertisseur_, &d) != 0) {
+      fin_lecture_ = fin_conversion_ = true;
+      break;
+    }
+    position_bloc_ += static_cast<size_t>(d.input_frames_used);
+    rempli += static_cast<size_t>(d.output_frames_gen);
+    // At the end of the input a call that gives nothing has drained it.
+    if (fin_lecture_ && d.output_frames_gen == 0) fin_conversion_ = true;
+  }
+  std::fill(echantillons.begin() + static_cast<std::ptrdiff_t>(rempli), echantillons.end(), 0.0f);
 }
 
 SonSimule::Generateur SonSimule::Tonalite(double frequence_hz, double amplitude) {
@@ -191,25 +262,7 @@ uint32_t SonSimule::Ouvrir(Sens sens, const Format_son& format) {
     wav_ = sf_open(chemin_wav_.c_str(), SFM_WRITE, &info);
     if (wav_ == nullptr) return EACCES;
   }
-  if (sens == Sens::Entree && source_ == Source::Fichier) {
-    fichier_reechantillonne_.clear();
-    position_fichier_ = 0;
-    if (!fichier_.empty() && frequence_fichier_ == format.Echantillons_par_seconde) {
-      // Already at the open rate: a resampler would only filter it.
-      fichier_reechantillonne_ = fichier_;
-    } else if (!fichier_.empty()) {
-      double rapport = static_cast<double>(format.Echantillons_par_seconde) / frequence_fichier_;
-      fichier_reechantillonne_.resize(static_cast<size_t>(std::ceil(fichier_.size() * rapport)) + 16);
-      SRC_DATA d{};
-      d.data_in = fichier_.data();
-      d.input_frames = static_cast<long>(fichier_.size());
-      d.data_out = fichier_reechantillonne_.data();
-      d.output_frames = static_cast<long>(fichier_reechantillonne_.size());
-      d.src_ratio = rapport;
-      if (src_simple(&d, SRC_SINC_FASTEST, 1) != 0) d.output_frames_gen = 0;
-      fichier_reechantillonne_.resize(static_cast<size_t>(d.output_frames_gen));
-    }
-  }
+  if (sens == Sens::Entree && source_ == Source::Fichier) Rembobiner_fichier(format.Echantillons_par_seconde);
   voie.format = format;
   voie.ouvert = true;
   voie.demarre = false;
@@ -303,9 +356,7 @@ void SonSimule::Remplir_entree(uint8_t* donnees, uint32_t octets) {
   if (source_ == Source::Generateur) {
     generateur_(std::span<float>(travail_), f.Echantillons_par_seconde);
   } else if (source_ == Source::Fichier) {
-    for (float& x : travail_)
-      x = position_fichier_ < fichier_reechantillonne_.size() ? fichier_reechantillonne_[position_fichier_++]
-                                                              : 0.0f;
+    Lire_fichier(std::span<float>(travail_));
   }
   std::memset(donnees, f.Bits_par_echantillon == 8 ? 128 : 0, octets);
   for (uint32_t t = 0; t < trames; ++t) {

@@ -30,6 +30,7 @@
 #include "audio/peripherique_son.h"
 
 struct sf_private_tag;
+struct SRC_STATE_tag;
 
 namespace talven {
 
@@ -63,9 +64,12 @@ class SonSimule final : public Peripherique_son {
   void Source_generateur(Generateur generateur);
   // The card's own output, in the order played (128 when nothing is left).
   void Source_boucle();
-  // Whole file read now; silence after its end. `voie` 0 mixes every channel
-  // to mono, n >= 1 takes channel n alone (1 = first, left). False (source
-  // unchanged) when libsndfile cannot read it or it has fewer channels.
+  // Opened now and read as the card records, a block at a time (a long file
+  // never sits whole in memory); silence after its end. Every opening of the
+  // input starts again from the file's beginning. `voie` 0 mixes every
+  // channel to mono, n >= 1 takes channel n alone (1 = first, left). False
+  // (source unchanged) when libsndfile cannot open it or it has fewer
+  // channels.
   bool Source_fichier(const std::string& chemin, uint32_t voie = 0);
   // Sine of `frequence_hz`, peak `amplitude` (0..1).
   static Generateur Tonalite(double frequence_hz, double amplitude);
@@ -120,6 +124,13 @@ class SonSimule final : public Peripherique_son {
   void Jouer(const uint8_t* donnees, uint32_t octets);
   void Fermer_wav();
   void Cadence();
+  // The source file from its beginning, resampled to `frequence_hz`.
+  void Rembobiner_fichier(uint32_t frequence_hz);
+  // The next mono samples of the source file at the open rate; 0 after its end.
+  void Lire_fichier(std::span<float> echantillons);
+  // Reads the next block of the file into `bloc_`; false at its end.
+  bool Charger_bloc();
+  void Fermer_fichier();
 
   Rythme rythme_;
   std::mutex verrou_;
@@ -131,10 +142,17 @@ class SonSimule final : public Peripherique_son {
 
   Source source_ = Source::Silence;
   Generateur generateur_;
-  std::vector<float> fichier_;                  // mono samples of the source file
-  uint32_t frequence_fichier_ = 0;              // Hz
-  std::vector<float> fichier_reechantillonne_;  // at the open input rate
-  size_t position_fichier_ = 0;
+  sf_private_tag* fichier_ = nullptr;  // the source file, open for reading
+  uint32_t frequence_fichier_ = 0;     // Hz
+  uint32_t voies_fichier_ = 0;         // channels of the file
+  uint32_t voie_fichier_ = 0;          // 0: every channel mixed, n: channel n
+  SRC_STATE_tag* convertisseur_ = nullptr;  // file rate to open rate; nullptr when equal
+  double rapport_ = 1.0;                    // open rate / file rate
+  std::vector<float> entrelace_;            // one block as read, interleaved
+  std::vector<float> bloc_;                 // the same block in mono
+  size_t position_bloc_ = 0;                // next sample of bloc_ to deliver
+  bool fin_lecture_ = false;                // the file has no more blocks
+  bool fin_conversion_ = false;             // and the resampler is drained
   std::deque<uint8_t> boucle_;
   std::vector<float> travail_;
 
