@@ -1,6 +1,7 @@
 #include "dsp/costas.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -44,6 +45,7 @@ EtiquetteFrequence Costas::Etiquette_frequence(double hertz) {
 void Costas::Init_costas(int32_t fs) {
   if (fs <= 0) throw std::invalid_argument("Init_costas: sample rate must be positive");
   fs_ = fs;
+  pas_fs_ = DiviseurFixe<int64_t>(fs);
   fs_reel_ = fs;
   Phase_oscillateur = 0;
   e_prev_ = 0.0;
@@ -71,7 +73,7 @@ void Costas::Boucle_costas(int32_t f_ref, double I, double Q) {
   // oscillator below 0 Hz or beyond the sample rate) is reduced modulo
   // 360000, so that it always indexes the demodulator's table and never
   // overflows.
-  int64_t phase = Phase_oscillateur + (static_cast<int64_t>(Frequence_oscillateur) * 360) / fs_;
+  int64_t phase = Phase_oscillateur + pas_fs_.Quotient(static_cast<int64_t>(Frequence_oscillateur) * 360);
   if (phase > 360000) phase -= 360000;
   if (phase < 0 || phase > 360000) phase = ((phase % 360000) + 360000) % 360000;
   Phase_oscillateur = static_cast<int32_t>(phase);
@@ -84,10 +86,15 @@ void Costas::Boucle_costas(int32_t f_ref, double I, double Q) {
   // Phase error (A^2/2) sin(2 phi) g: positive when the input leads.
   const double e = static_cast<double>(-static_cast<Etendu>(I) * Q * g_);
 
-  // Proportional-integral loop filter, bilinear form.
-  const double u = static_cast<double>(2 * static_cast<Etendu>(w_prev_) +
-                                       (static_cast<Etendu>(a_) * e + static_cast<Etendu>(b_) * e_prev_));
-  const double w = u * 0.5;
+  // Proportional-integral loop filter, bilinear form: w = u / 2, where
+  // u = 2 w' + (a e + b e') is rounded to a double before the halving.
+  // Halving commutes with the rounding wherever w is a normal double, so w is
+  // rounded once from the extended sum halved; only a w near the ends of the
+  // double range (or not finite) takes the two steps.
+  const Etendu u =
+      2 * static_cast<Etendu>(w_prev_) + (static_cast<Etendu>(a_) * e + static_cast<Etendu>(b_) * e_prev_);
+  double w = static_cast<double>(u * 0.5L);
+  if (!(std::fabs(w) >= 4 * DBL_MIN && std::fabs(w) <= DBL_MAX / 4)) w = static_cast<double>(u) * 0.5;
   w_prev_ = w;
   e_prev_ = e;
 

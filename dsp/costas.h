@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/diviseur_fixe.h"
 #include "common/texte.h"
 
 namespace talven {
@@ -111,14 +112,17 @@ class Costas {
 
  private:
   int32_t fs_ = 0;
+  DiviseurFixe<int64_t> pas_fs_;  // division by fs_
   double fs_reel_ = 0.0;
   double T_ = 0.0;
   double K_ = 0.0;
   double a_ = 0.0;
   double b_ = 0.0;
+  // The loop filter's previous error and output (kept apart in memory: the
+  // two are written together every sample and read back separately).
   double e_prev_ = 0.0;
-  double w_prev_ = 0.0;
   double g_ = 5.0;
+  double w_prev_ = 0.0;
   std::array<double, Taille_moyenneur> anneau_{};
   int32_t N_ = N_moyenne;
   uint16_t j_ = N_moyenne;

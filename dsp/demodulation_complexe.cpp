@@ -18,18 +18,15 @@ constexpr Etendu Normalisation = 1.0L / 650250.0L;
 // the 64-bit sums of the filter step stay far from overflow.
 constexpr int64_t D_maximal = 100000;
 
-// Truncating division (toward zero). The numerator nearly always fits in 32
-// bits; the 32-bit division is then used, which is cheaper on many processors
-// and gives the same quotient.
-inline int64_t Division(int64_t n, int32_t diviseur) {
-  if (n >= INT32_MIN && n <= INT32_MAX) return static_cast<int32_t>(n) / diviseur;
-  return n / diviseur;
-}
-
-// Bilinear first-order low-pass step: (u b + x b - (b - 2d) y) div (2d + b).
-inline int64_t Passe_bas(int64_t u, int64_t x, int64_t y, int32_t b, int32_t d) {
+// Bilinear first-order low-pass step: (u b + x b - (b - 2d) y) div (2d + b),
+// truncating toward zero. The numerator nearly always fits in 32 bits, and
+// the 32-bit form of the division is then used; both give the same quotient.
+inline int64_t Passe_bas(int64_t u, int64_t x, int64_t y, int32_t b, int32_t d,
+                         const DemodulationComplexe::Diviseur_filtre& diviseur) {
   const int64_t numerateur = u * b + x * b - (b - 2 * static_cast<int64_t>(d)) * y;
-  return Division(numerateur, 2 * d + b);
+  if (numerateur >= INT32_MIN && numerateur <= INT32_MAX)
+    return diviseur.court.Quotient(static_cast<int32_t>(numerateur));
+  return diviseur.long_.Quotient(numerateur);
 }
 
 }  // namespace
@@ -48,6 +45,8 @@ void DemodulationComplexe::Init_demodulation_complexe(int32_t fs, int32_t r) {
   b_ = 100;
   d_I_ = static_cast<int32_t>(d);
   d_Q_ = static_cast<int32_t>(d);
+  diviseur_I_ = Diviseur_filtre(2 * d_I_ + b_);
+  diviseur_Q_ = Diviseur_filtre(2 * d_Q_ + b_);
   for (int32_t i = 0; i < Taille_table; ++i)
     table_[i] = Arrondi32(2550.0L * std::cos(static_cast<Etendu>(i) * Dixieme_de_degre));
 }
@@ -64,10 +63,10 @@ void DemodulationComplexe::Demodulation_complexe(int32_t s, int32_t k, double& I
   const int64_t u_I = s * c;
   const int64_t u_Q = s * q;
 
-  const int64_t v = Passe_bas(u_I, x_I_, y_I_, b_, d_I_);
+  const int64_t v = Passe_bas(u_I, x_I_, y_I_, b_, d_I_, diviseur_I_);
   y_I_ = v;
   x_I_ = u_I;
-  const int64_t w = Passe_bas(u_Q, x_Q_, y_Q_, b_, d_Q_);
+  const int64_t w = Passe_bas(u_Q, x_Q_, y_Q_, b_, d_Q_, diviseur_Q_);
   y_Q_ = w;
   x_Q_ = u_Q;
 

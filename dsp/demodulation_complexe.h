@@ -15,6 +15,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/diviseur_fixe.h"
+
 namespace talven {
 
 class DemodulationComplexe {
@@ -56,6 +58,14 @@ class DemodulationComplexe {
   int64_t y_I() const { return y_I_; }
   int64_t y_Q() const { return y_Q_; }
 
+  // The filter's divisor 2d + b, in the 32-bit and the 64-bit width.
+  struct Diviseur_filtre {
+    Diviseur_filtre() = default;
+    explicit Diviseur_filtre(int32_t v) : court(v), long_(v) {}
+    DiviseurFixe<int32_t> court;
+    DiviseurFixe<int64_t> long_;
+  };
+
  private:
   // Round(2550 x cos(i tenths of a degree)), i = 0..4500.
   std::array<int32_t, Taille_table> table_{};
@@ -63,6 +73,8 @@ class DemodulationComplexe {
   int32_t b_ = 100;
   int32_t d_I_ = 0;
   int32_t d_Q_ = 0;
+  Diviseur_filtre diviseur_I_;
+  Diviseur_filtre diviseur_Q_;
   // Filter state: previous input x and previous output y of each branch. The
   // system keeps them in 32 bits; they are held in 64 bits so that the sums
   // of the step cannot overflow. Wherever the 32-bit sums stay in range

@@ -25,8 +25,7 @@ const FourierEntier::Tables& FourierEntier::Tables_partagees() {
   return tables;
 }
 
-FourierEntier::FourierEntier()
-    : tables_(&Tables_partagees()), historique(Nombre_spectres, SpectreCanaux{}) {
+FourierEntier::FourierEntier() : tables_(&Tables_partagees()), historique(Nombre_spectres, SpectreCanaux{}) {
   Init_fourier_entier();
 }
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <stdexcept>
 
 #include "common/arrondi.h"
+#include "common/somme_produits.h"
 
 namespace talven {
 namespace {
@@ -23,37 +23,6 @@ int32_t Arrondi_sature(Etendu x) {
   if (!(x < 2147483647.5L)) return INT32_MAX;
   if (x < -2147483648.5L) return INT32_MIN;
   return static_cast<int32_t>(std::llrint(x));
-}
-
-// Sum over i of (a[i] + b[i]) x t[i], n a multiple of Bloc. Wrapping unsigned
-// arithmetic: the result is the exact 32-bit result of the signed sum, with no
-// undefined overflow. Written with vectors of eight lanes (two per block),
-// which the compiler maps to whatever the processor offers; with AVX2 each is
-// a single register.
-using Huit = uint32_t __attribute__((vector_size(32)));
-
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-uint32_t
-Somme_paires(const int32_t* a, const int32_t* b, const int32_t* t, int32_t n) {
-  Huit s0 = {};
-  Huit s1 = {};
-  for (int32_t i = 0; i < n; i += Bloc) {
-    Huit a0, a1, b0, b1, t0, t1;
-    std::memcpy(&a0, a + i, sizeof a0);
-    std::memcpy(&a1, a + i + 8, sizeof a1);
-    std::memcpy(&b0, b + i, sizeof b0);
-    std::memcpy(&b1, b + i + 8, sizeof b1);
-    std::memcpy(&t0, t + i, sizeof t0);
-    std::memcpy(&t1, t + i + 8, sizeof t1);
-    s0 += (a0 + b0) * t0;
-    s1 += (a1 + b1) * t1;
-  }
-  s0 += s1;
-  uint32_t total = 0;
-  for (int j = 0; j < 8; ++j) total += s0[j];
-  return total;
 }
 
 // First-order bilinear low-pass step of one arm of the loop:
@@ -169,7 +138,9 @@ int32_t RecuperationDuRythme::Filtre() const {
   // ring, the second in the falling one.
   const int32_t* gauche = montant_.data() + pos_m_ + anneau_ - M_;
   const int32_t* droite = descendant_.data() + pos_d_ + M_ + 1;
-  return static_cast<int32_t>(Somme_paires(gauche, droite, taps_bloc_.data(), n_bloc_));
+  return static_cast<int32_t>(Somme_produits_replies(
+      reinterpret_cast<const uint32_t*>(gauche), reinterpret_cast<const uint32_t*>(droite),
+      reinterpret_cast<const uint32_t*>(taps_bloc_.data()), n_bloc_));
 }
 
 uint8_t RecuperationDuRythme::Recuperation_du_rythme(double x) {

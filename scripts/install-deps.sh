@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libasound2-dev libasound2-plugins alsa-utils
-  libsndfile1-dev libsamplerate0-dev
+  libsndfile1-dev libsamplerate0-dev libdivide-dev
   pulseaudio pulseaudio-utils
   qt6-base-dev
   clang-format

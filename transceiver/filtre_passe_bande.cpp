@@ -5,31 +5,9 @@
 #include <string>
 
 #include "common/arrondi.h"
+#include "common/somme_produits.h"
 
 namespace talven {
-
-namespace {
-
-// Folded dot product sum of (a[k] + b[k]) x c[k] for k < n, n a multiple of 8,
-// modulo 2^32. Written as blocks of 8 lanes so that the compiler turns each
-// block into vector instructions even at -O2; modular sums may be reordered
-// freely, so the lanes give exactly the sequential sum. Built twice, for AVX2
-// and for the baseline, and chosen once at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-uint32_t
-Somme_repliee(const uint32_t* a, const uint32_t* b, const uint32_t* c, int32_t n) {
-  uint32_t voies[8] = {};
-  for (int32_t bloc = 0; bloc < n; bloc += 8) {
-    for (int32_t j = 0; j < 8; ++j) voies[j] += (a[bloc + j] + b[bloc + j]) * c[bloc + j];
-  }
-  uint32_t s = 0;
-  for (const uint32_t v : voies) s += v;
-  return s;
-}
-
-}  // namespace
 
 FiltrePasseBande::FiltrePasseBande() {
   Effacement_historique();
@@ -82,11 +60,13 @@ int32_t FiltrePasseBande::Filtre_passe_bande(int32_t x) {
   // the centre toward the oldest; each has a ring in which it ascends.
   const uint32_t* vers_recent = &ancien[tete_ancien + Longueur_max - (demi - 1)];
   const uint32_t* vers_ancien = &recent[tete_recent + demi];
-  const auto s = static_cast<int32_t>(Somme_repliee(
+  const auto s = static_cast<int32_t>(Somme_produits_replies(
       vers_recent, vers_ancien, reinterpret_cast<const uint32_t*>(coefficients.data()), demi_bloc));
   // A divisor that was never checked by a set-up must not crash the step.
   if (Diviseur <= 0) return 0;
-  return s / Diviseur;
+  // Prepared again only when the divisor was changed since the last step.
+  if (Diviseur != division_.Valeur()) division_ = DiviseurFixe<int32_t>(Diviseur);
+  return division_.Quotient(s);
 }
 
 }  // namespace talven

@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/diviseur_fixe.h"
+
 namespace talven {
 
 class FiltrePasseBande {
@@ -88,6 +90,8 @@ class FiltrePasseBande {
   alignas(32) std::array<uint32_t, Taille_anneau> ancien{};
   int32_t tete_recent = 0;
   int32_t tete_ancien = 0;
+  // Division by `Diviseur`, prepared for the value it was last seen with.
+  DiviseurFixe<int32_t> division_{Diviseur_emission};
 };
 
 }  // namespace talven
