@@ -14,6 +14,14 @@
 // stay correct where a coherent full-scale tone or a full-scale DC block would
 // overflow 32 bits in the last stages (a bin approaches 2048 x 20000 before
 // the division by N, and the products carry a further factor 200).
+//
+// On processors with AVX2, a block whose samples stay within +-2^20 (ordinary
+// audio stays within +-20000) is transformed four butterflies at a time in
+// doubles. Every value is then an integer below 2^43, held exactly, and the
+// truncated quotient by 200 of the correctly rounded double quotient is the
+// integer one (the rounding error, below 2^-8, cannot cross an integer, which
+// the true quotient misses by at least 1/200 unless it is one): the results
+// are the 64-bit ones, value for value.
 #pragma once
 
 #include <array>
@@ -83,6 +91,14 @@ class FourierEntier {
  private:
   using SpectreCanaux = std::array<int32_t, Nombre_canaux + 1>;
 
+  // Largest |sample| the double-precision form accepts: over 11 stages a
+  // value grows at most 2.42 times per stage, so the products stay below 2^43.
+  static constexpr int32_t Amplitude_max_doubles = 1 << 20;
+
+  // The radix-2 stages in 64-bit integers on `Re` and `Im`, already in
+  // bit-reversed order.
+  void Etages_entiers();
+
   // Block size and log2 of it, as checked by the last set-up.
   int32_t taille = Taille_max;
   int32_t n = 11;
@@ -101,6 +117,13 @@ class FourierEntier {
   // The 9 latest spectra, as a ring; `plus_recent` is the slot of the newest.
   std::vector<SpectreCanaux> historique;
   int32_t plus_recent = Nombre_spectres - 1;
+  // Twiddles of the double-precision form, stage by stage: stage s (span
+  // H = 2^(s-1)) reads entries H..2H-1, the table values of its angles.
+  alignas(32) std::array<double, Taille_max> twiddle_cos_{};
+  alignas(32) std::array<double, Taille_max> twiddle_sin_{};
+  // Working arrays of the double-precision form.
+  alignas(32) std::array<double, Taille_max> re_{};
+  alignas(32) std::array<double, Taille_max> im_{};
   // Per bin, the sum of the spectra in the ring (exact: integers).
   std::array<int64_t, Nombre_canaux + 1> somme_historique{};
 };

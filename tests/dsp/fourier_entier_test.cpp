@@ -96,11 +96,12 @@ TEST(FourierEntier, OnlyDisplayableBinsAreWritten) {
   EXPECT_GT(non_nuls, 700);
 }
 
-// The transform as described, in plain 32-bit integers, with the bit-reversal
-// order found bit by bit; valid while no value leaves the 32-bit range.
-struct Reference32 {
-  std::array<int32_t, N + 1> re{};
-  std::array<int32_t, N> im{};
+// The transform as described, in plain integers of the given width, with the
+// bit-reversal order found bit by bit; valid while no value leaves the range.
+template <typename Entier>
+struct Reference {
+  std::array<Entier, N + 1> re{};
+  std::array<Entier, N> im{};
 
   void Transforme(const std::array<int32_t, N>& x) {
     std::vector<int32_t> cosinus(36001), sinus(36001);
@@ -120,8 +121,8 @@ struct Reference32 {
         for (int32_t b = 0; b < h; ++b) {
           const int32_t k = ((b * 36000) / (1 << s)) % 36000;
           const int32_t haut = (g * N) / groupes + b, bas = haut + h;
-          const int32_t tr = (re[bas] * cosinus[k] + im[bas] * sinus[k]) / 200;
-          const int32_t ti = (im[bas] * cosinus[k] - re[bas] * sinus[k]) / 200;
+          const Entier tr = (re[bas] * cosinus[k] + im[bas] * sinus[k]) / 200;
+          const Entier ti = (im[bas] * cosinus[k] - re[bas] * sinus[k]) / 200;
           re[bas] = re[haut] - tr;
           im[bas] = im[haut] - ti;
           re[haut] += tr;
@@ -141,7 +142,7 @@ TEST(FourierEntier, MatchesPlain32BitTransformOnModerateBlock) {
   std::mt19937 alea(2024);
   std::uniform_int_distribution<int32_t> bruit(-1000, 1000);
   for (auto& x : f->Entree_fft) x = bruit(alea);
-  Reference32 reference;
+  Reference<int32_t> reference;
   reference.Transforme(f->Entree_fft);
   f->Fourier_entier();
   f->Module_spectre();
@@ -152,6 +153,35 @@ TEST(FourierEntier, MatchesPlain32BitTransformOnModerateBlock) {
   for (int32_t k = 10; k <= 790; ++k) {
     const int32_t carre = reference.re[k] * reference.re[k] + reference.im[k] * reference.im[k];
     ASSERT_EQ(f->Spectre[k], Arrondi32(std::sqrt(static_cast<Etendu>(carre)))) << "bin " << k;
+  }
+}
+
+// Blocks at the edges of the fast form's range (+-2^20) and beyond it, where
+// the transform must give the same integers as 64-bit arithmetic: random
+// full-range samples, a coherent tone and a constant block, whose energy
+// gathers in one bin through every stage.
+TEST(FourierEntier, MatchesPlain64BitTransformUpToTheLargestSamples) {
+  std::mt19937 alea(7);
+  for (const int32_t amplitude : {20000, 1 << 20, (1 << 20) + 1, 1 << 30}) {
+    std::uniform_int_distribution<int32_t> bruit(-amplitude, amplitude);
+    std::vector<std::array<int32_t, N>> blocs(3);
+    for (auto& x : blocs[0]) x = bruit(alea);
+    for (int32_t i = 0; i < N; ++i) {
+      blocs[1][i] =
+          static_cast<int32_t>(std::lround(amplitude * std::cos(2 * M_PI * 300.0 * i / Cadence_bloc)));
+    }
+    blocs[2].fill(-amplitude);
+    for (const auto& bloc : blocs) {
+      auto f = Analyseur();
+      f->Entree_fft = bloc;
+      Reference<int64_t> reference;
+      reference.Transforme(f->Entree_fft);
+      f->Fourier_entier();
+      for (int32_t k = 0; k < N; ++k) {
+        ASSERT_EQ(f->Re[k], reference.re[k]) << "amplitude " << amplitude << ", bin " << k;
+        ASSERT_EQ(f->Im[k], reference.im[k]) << "amplitude " << amplitude << ", bin " << k;
+      }
+    }
   }
 }
 
