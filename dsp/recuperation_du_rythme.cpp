@@ -132,15 +132,20 @@ void RecuperationDuRythme::Init_recuperation_du_rythme(int32_t r, int32_t fs_d) 
   x_I_ = y_I_ = x_Q_ = y_Q_ = 0.0;
 }
 
-int32_t RecuperationDuRythme::Filtre() const {
+int32_t RecuperationDuRythme::Filtre(int32_t v) const {
   if (n_bloc_ == 0) return 0;
   // Pair i is Y[M - i] + Y[M + 1 + i]: the first runs forward in the rising
   // ring, the second in the falling one.
   const int32_t* gauche = montant_.data() + pos_m_ + anneau_ - M_;
   const int32_t* droite = descendant_.data() + pos_d_ + M_ + 1;
-  return static_cast<int32_t>(Somme_produits_replies(
-      reinterpret_cast<const uint32_t*>(gauche), reinterpret_cast<const uint32_t*>(droite),
-      reinterpret_cast<const uint32_t*>(taps_bloc_.data()), n_bloc_));
+  uint32_t somme = Somme_produits_replies(reinterpret_cast<const uint32_t*>(gauche),
+                                          reinterpret_cast<const uint32_t*>(droite),
+                                          reinterpret_cast<const uint32_t*>(taps_bloc_.data()), n_bloc_);
+  // Y[0]'s slot still holds the value of L steps ago (pair M); its term is
+  // replaced by v's. The slot of Y[L], read with a zero tap, holds it too.
+  const auto perime = static_cast<uint32_t>(montant_[static_cast<size_t>(pos_m_ + anneau_)]);
+  somme += (static_cast<uint32_t>(v) - perime) * static_cast<uint32_t>(taps_bloc_[static_cast<size_t>(M_)]);
+  return static_cast<int32_t>(somme);
 }
 
 uint8_t RecuperationDuRythme::Recuperation_du_rythme(double x) {
@@ -148,15 +153,16 @@ uint8_t RecuperationDuRythme::Recuperation_du_rythme(double x) {
   const double carre = static_cast<double>(static_cast<Etendu>(x) * x * 10000);
   const int32_t v = Arrondi_sature(carre);
 
-  // Delay line: Y[0] := v, the older values move one place along.
+  // Delay line: Y[0] := v, the older values move one place along. The
+  // filter is formed before v is stored: reading a word stored in the same
+  // step would hold the sum until the store reached the cache.
   if (--pos_d_ < 0) pos_d_ = anneau_ - 1;
+  if (++pos_m_ >= anneau_) pos_m_ = 0;
+  acc_ = Filtre(v);
   descendant_[pos_d_] = v;
   descendant_[pos_d_ + anneau_] = v;
-  if (++pos_m_ >= anneau_) pos_m_ = 0;
   montant_[pos_m_] = v;
   montant_[pos_m_ + anneau_] = v;
-
-  acc_ = Filtre();
   c_ = acc_ >= 0 ? 1 : -1;
 
   const Pas pas = Pas_oscillateur(phase_, f_o_, fs_oscillateur_);

@@ -98,8 +98,9 @@ class RecuperationDuRythme {
   int8_t s_prev() const { return s_prev_; }
 
  private:
-  // Runs the FIR over the current window.
-  int32_t Filtre() const;
+  // Runs the FIR over the window whose newest value Y[0] is v, before v is
+  // stored in the rings.
+  int32_t Filtre(int32_t v) const;
 
   // Rates.
   int32_t r_ = 0;

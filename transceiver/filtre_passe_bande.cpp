@@ -50,18 +50,29 @@ void FiltrePasseBande::Calcul_filtre_passe_bande() {
 int32_t FiltrePasseBande::Filtre_passe_bande(int32_t x) {
   const auto mot = static_cast<uint32_t>(x);
   tete_recent = tete_recent == 0 ? Longueur_max - 1 : tete_recent - 1;
-  recent[tete_recent] = mot;
-  recent[tete_recent + Longueur_max] = mot;
   tete_ancien = tete_ancien == Longueur_max - 1 ? 0 : tete_ancien + 1;
-  ancien[tete_ancien] = mot;
-  ancien[tete_ancien + Longueur_max] = mot;
 
   // h[N-1-k] walks from the centre toward the newest input and h[N+k] from
   // the centre toward the oldest; each has a ring in which it ascends.
   const uint32_t* vers_recent = &ancien[tete_ancien + Longueur_max - (demi - 1)];
   const uint32_t* vers_ancien = &recent[tete_recent + demi];
-  const auto s = static_cast<int32_t>(Somme_produits_replies(
-      vers_recent, vers_ancien, reinterpret_cast<const uint32_t*>(coefficients.data()), demi_bloc));
+  // The sum is formed before the new input is stored: the slot of h[0] still
+  // holds the input of `Longueur_max` steps ago, whose term is then replaced
+  // by the new input's (the modular sum is the same). Reading a word stored
+  // in the same step would hold the sum until the store reached the cache.
+  uint32_t somme = Somme_produits_replies(vers_recent, vers_ancien,
+                                          reinterpret_cast<const uint32_t*>(coefficients.data()), demi_bloc);
+  if (demi > 0) {
+    const uint32_t perime = ancien[tete_ancien + Longueur_max];
+    somme += (mot - perime) * static_cast<uint32_t>(coefficients[demi - 1]);
+  }
+
+  recent[tete_recent] = mot;
+  recent[tete_recent + Longueur_max] = mot;
+  ancien[tete_ancien] = mot;
+  ancien[tete_ancien + Longueur_max] = mot;
+
+  const auto s = static_cast<int32_t>(somme);
   // A divisor that was never checked by a set-up must not crash the step.
   if (Diviseur <= 0) return 0;
   // Prepared again only when the divisor was changed since the last step.
