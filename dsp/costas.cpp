@@ -78,10 +78,15 @@ void Costas::Boucle_costas(int32_t f_ref, double I, double Q) {
   if (phase < 0 || phase > 360000) phase = ((phase % 360000) + 360000) % 360000;
   Phase_oscillateur = static_cast<int32_t>(phase);
 
-  // Error gain: higher for a cleaner signal, within 5..20.
-  g_ = static_cast<double>(static_cast<Etendu>(Rapport_signal_bruit) * 160 + Decalage_gain_costas - 2);
-  if (g_ > 20) g_ = 20;
-  if (g_ < 5) g_ = 5;
+  // Error gain: higher for a cleaner signal, within 5..20. Worked out again
+  // only when the S/N or the offset changed (the S/N changes once a buffer).
+  if (Rapport_signal_bruit != rsb_gain_ || Decalage_gain_costas != decalage_gain_) {
+    g_ = static_cast<double>(static_cast<Etendu>(Rapport_signal_bruit) * 160 + Decalage_gain_costas - 2);
+    if (g_ > 20) g_ = 20;
+    if (g_ < 5) g_ = 5;
+    rsb_gain_ = Rapport_signal_bruit;
+    decalage_gain_ = Decalage_gain_costas;
+  }
 
   // Phase error (A^2/2) sin(2 phi) g: positive when the input leads.
   const double e = static_cast<double>(-static_cast<Etendu>(I) * Q * g_);

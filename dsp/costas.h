@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "common/diviseur_fixe.h"
 #include "common/texte.h"
@@ -122,6 +123,10 @@ class Costas {
   // two are written together every sample and read back separately).
   double e_prev_ = 0.0;
   double g_ = 5.0;
+  // The S/N and offset g_ was worked out from (NaN: not yet, so the first
+  // sample works it out).
+  double rsb_gain_ = std::numeric_limits<double>::quiet_NaN();
+  double decalage_gain_ = std::numeric_limits<double>::quiet_NaN();
   double w_prev_ = 0.0;
   std::array<double, Taille_moyenneur> anneau_{};
   int32_t N_ = N_moyenne;

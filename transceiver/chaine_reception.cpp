@@ -54,7 +54,9 @@ void ChaineReception::Init_filtre_reception() {
 }
 
 void ChaineReception::Traitement_echantillon(uint8_t c) {
-  ++Compteur_echantillons;
+  // A 32-bit count that wraps, after some 54 hours of reception, instead of
+  // overflowing.
+  Compteur_echantillons = static_cast<int32_t>(static_cast<uint32_t>(Compteur_echantillons) + 1u);
   const int32_t x = 2 * static_cast<int32_t>(c) - 255;
 
   if (++Compteur_niveau >= 10) {
@@ -77,7 +79,10 @@ void ChaineReception::Traitement_echantillon(uint8_t c) {
   costas.Boucle_costas(costas.Frequence_reference, I, Q);
   m_ = filtrage_adapte.Filtrage_adapte(I);
 
-  if (Compteur_echantillons % Facteur_decimation != 0) return;
+  // Compteur_echantillons mod Facteur_decimation, by a prepared division.
+  if (Facteur_decimation != decimation_.Valeur() && Facteur_decimation != 0)
+    decimation_ = DiviseurFixe<int32_t>(Facteur_decimation);
+  if (Compteur_echantillons - decimation_.Quotient(Compteur_echantillons) * Facteur_decimation != 0) return;
 
   Top_symbole = rythme.Recuperation_du_rythme(m_);
   if (Top_symbole_precedent == 0 && Top_symbole == 1) {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 
+#include "common/diviseur_fixe.h"
 #include "dsp/costas.h"
 #include "dsp/demodulation_complexe.h"
 #include "dsp/filtrage_adapte.h"
@@ -98,6 +99,8 @@ class ChaineReception {
   DecodageCaracteres* decodeur_;
   const Parametres_classe* parametres_ = &Parametres_classe_2;
   double m_ = 0.0;
+  // Division by Facteur_decimation, prepared for the value last seen.
+  DiviseurFixe<int32_t> decimation_{9};
 };
 
 }  // namespace talven
