@@ -14,13 +14,15 @@ namespace talven {
 
 namespace {
 
+// 128 + 127 x and 32767 x, rounded half to even. A float times 127 or 32767
+// needs at most 39 bits, so these are exact in doubles.
 uint8_t Vers_u8(float x) {
-  Etendu v = 128.0L + 127.0L * static_cast<Etendu>(std::clamp(x, -1.0f, 1.0f));
-  return static_cast<uint8_t>(Arrondi32(v));
+  const double v = 128.0 + 127.0 * static_cast<double>(std::clamp(x, -1.0f, 1.0f));
+  return static_cast<uint8_t>(std::lrint(v));
 }
 
 int16_t Vers_s16(float x) {
-  return static_cast<int16_t>(Arrondi32(32767.0L * static_cast<Etendu>(std::clamp(x, -1.0f, 1.0f))));
+  return static_cast<int16_t>(std::lrint(32767.0 * static_cast<double>(std::clamp(x, -1.0f, 1.0f))));
 }
 
 }  // namespace
@@ -162,7 +164,8 @@ void SonSimule::Lire_fichier(std::span<float> echantillons) {
     if (convertisseur_ == nullptr) {
       if (fin_lecture_) break;
       const size_t n = std::min(echantillons.size() - rempli, bloc_.size() - position_bloc_);
-      std::copy_n(bloc_.begin() + static_cast<std::ptrdiff_t>(position_bloc_), n, echantillons.begin() + rempli);
+      std::copy_n(bloc_.begin() + static_cast<std::ptrdiff_t>(position_bloc_), n,
+                  echantillons.begin() + rempli);
       position_bloc_ += n;
       rempli += n;
       continue;

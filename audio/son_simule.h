@@ -142,10 +142,10 @@ class SonSimule final : public Peripherique_son {
 
   Source source_ = Source::Silence;
   Generateur generateur_;
-  sf_private_tag* fichier_ = nullptr;  // the source file, open for reading
-  uint32_t frequence_fichier_ = 0;     // Hz
-  uint32_t voies_fichier_ = 0;         // channels of the file
-  uint32_t voie_fichier_ = 0;          // 0: every channel mixed, n: channel n
+  sf_private_tag* fichier_ = nullptr;       // the source file, open for reading
+  uint32_t frequence_fichier_ = 0;          // Hz
+  uint32_t voies_fichier_ = 0;              // channels of the file
+  uint32_t voie_fichier_ = 0;               // 0: every channel mixed, n: channel n
   SRC_STATE_tag* convertisseur_ = nullptr;  // file rate to open rate; nullptr when equal
   double rapport_ = 1.0;                    // open rate / file rate
   std::vector<float> entrelace_;            // one block as read, interleaved
