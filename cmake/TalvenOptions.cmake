@@ -21,6 +21,18 @@ if(WITH_ASAN)
   target_link_options(talven_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Release builds are optimised across units: the receive chain's per-sample
+# steps live in separate units and call one another for every sample.
+if(WITH_LTO)
+  include(CheckIPOSupported)
+  check_ipo_supported(RESULT talven_lto_ok OUTPUT talven_lto_raison LANGUAGES CXX)
+  if(talven_lto_ok)
+    set(CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+  else()
+    message(STATUS "Link-time optimisation not available: ${talven_lto_raison}")
+  endif()
+endif()
+
 # talven_core_library(<name> [DEPENDS <targets>...] [PACKAGES <libs>...])
 # One static library per folder of the core, built from every .cpp of that
 # folder: adding a unit is adding its .h and .cpp.
