@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/messages_alsa.h"
+
 namespace talven {
 
 namespace {
@@ -28,6 +30,7 @@ int32_t Etendue(long minimum, long maximum) {
 }  // namespace
 
 MixerAlsa::MixerAlsa(std::string peripherique) {
+  Capter_messages_alsa();
   snd_mixer_t* m = nullptr;
   int r = snd_mixer_open(&m, 0);
   if (r >= 0) r = snd_mixer_attach(m, peripherique.c_str());

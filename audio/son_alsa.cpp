@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "audio/messages_alsa.h"
+
 namespace talven {
 
 namespace {
@@ -21,6 +23,7 @@ snd_pcm_stream_t Flux(Sens sens) {
 }  // namespace
 
 SonAlsa::SonAlsa(std::string nom, std::string configuration) : nom_(std::move(nom)) {
+  Capter_messages_alsa();
   if (configuration.empty()) return;
   snd_config_t* systeme = nullptr;
   int r = snd_config_update_ref(&systeme);

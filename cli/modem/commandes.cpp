@@ -21,6 +21,7 @@
 #include "app/pilote_serie.h"
 #include "audio/fonctions_mixer.h"
 #include "audio/fonctions_wave.h"
+#include "audio/messages_alsa.h"
 #include "audio/son_alsa.h"
 #include "audio/son_simule.h"
 #include "cli/modem/fichier_audio.h"
@@ -40,6 +41,13 @@ constexpr double Taux_carte = 11025.0;                       // Hz
 int Echec(const std::string& message) {
   std::fprintf(stderr, "talven-modem: %s\n", message.c_str());
   return Sortie_echec;
+}
+
+// A sound-card failure, with the ALSA library's own diagnostic when it gave one.
+int Echec_carte(const std::string& message) {
+  const std::string alsa = Dernier_message_alsa();
+  if (!alsa.empty()) std::fprintf(stderr, "talven-modem: ALSA: %s\n", alsa.c_str());
+  return Echec(message);
 }
 
 // Ctrl-C and SIGTERM only raise this flag; the loops poll it and stop the
@@ -462,7 +470,7 @@ int Transmit(const Options& o) {
   m.A_l_activation_de_la_fiche();
   s.Accord(o.frequence);
   m.Passage_emission();
-  if (!m.Emission_active) return Echec(o.peripherique + ": the transmission could not start");
+  if (!m.Emission_active) return Echec_carte(o.peripherique + ": the transmission could not start");
   std::fprintf(stderr, "transmitting on %.1f Hz (Ctrl-C stops)\n", o.frequence / 10.0);
   // Only the output matters from here: a capture device that could not be
   // opened for the reception of the start does not fail a transmission.
@@ -509,7 +517,7 @@ int Receive(const Options& o) {
     s.Accord(o.frequence);
     m.Relance_traduction();
   }
-  if (!m.Entree_ouverte) return Echec(o.peripherique + ": the input could not be opened");
+  if (!m.Entree_ouverte) return Echec_carte(o.peripherique + ": the input could not be opened");
   std::fprintf(stderr, "receiving on %.1f Hz, class %d (Ctrl-C stops)\n", o.frequence / 10.0, o.classe);
   while (interruptions.load() == 0 && m.Reception_active) Tic(m);
   m.Retour_au_menu();
