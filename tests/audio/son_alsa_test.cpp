@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "audio/fonctions_wave.h"
+#include "audio/messages_alsa.h"
 #include "tests/support/boite_messages_enregistreuse.h"
 
 namespace talven {
@@ -148,6 +149,7 @@ TEST(SonAlsa, CaptureParLePluginFichierLivreLesOctetsDuFichier) {
 }
 
 TEST(SonAlsa, UnNomInconnuDonneUnCodeEtAucunPeripherique) {
+  ::testing::internal::CaptureStderr();
   SonAlsa alsa("talven_inexistant");
   EXPECT_EQ(alsa.Nombre_peripheriques(Sens::Entree), 0u);
   test::Boite_messages_enregistreuse boite;
@@ -156,6 +158,10 @@ TEST(SonAlsa, UnNomInconnuDonneUnCodeEtAucunPeripherique) {
   EXPECT_EQ(w.Ouverture_sortie_son(1, 11025), 1);
   ASSERT_EQ(boite.messages.size(), 1u);
   EXPECT_EQ(boite.En_utf8()[0], "Erreur ouverture sortie son n°:" + std::to_string(ENOENT));
+  // The library's own diagnostic is kept for the operator's message, not
+  // written over the program's output.
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_NE(Dernier_message_alsa().find("talven_inexistant"), std::string::npos) << Dernier_message_alsa();
 }
 
 TEST(SonAlsa, CapacitesDuPluginFichierOffrentLeFormatMinimum) {
