@@ -27,6 +27,15 @@ int32_t Etendue(long minimum, long maximum) {
   return static_cast<int32_t>(std::clamp<long>(maximum - minimum, 0, INT32_MAX));
 }
 
+// Range of the element's playback (lecture) or capture volume.
+void Plage_volume(snd_mixer_elem_t* element, bool lecture, long& minimum, long& maximum) {
+  if (lecture) {
+    snd_mixer_selem_get_playback_volume_range(element, &minimum, &maximum);
+  } else {
+    snd_mixer_selem_get_capture_volume_range(element, &minimum, &maximum);
+  }
+}
+
 }  // namespace
 
 MixerAlsa::MixerAlsa(std::string peripherique) {
@@ -184,8 +193,7 @@ Resultat_mixer MixerAlsa::Lecture(uint32_t identifiant_controle, uint32_t canaux
     case Genre::Volume_capture: {
       const bool lec = l.genre == Genre::Volume_lecture;
       long mn = 0, mx = 0;
-      lec ? snd_mixer_selem_get_playback_volume_range(l.element, &mn, &mx)
-          : snd_mixer_selem_get_capture_volume_range(l.element, &mn, &mx);
+      Plage_volume(l.element, lec, mn, mx);
       for (uint32_t c = 0; c < canaux && c < 2 && r >= 0; ++c) {
         long v = 0;
         r = lec ? snd_mixer_selem_get_playback_volume(l.element, Canaux_alsa[c], &v)
@@ -232,8 +240,7 @@ Resultat_mixer MixerAlsa::Ecriture(uint32_t identifiant_controle, uint32_t canau
     case Genre::Volume_capture: {
       const bool lec = l.genre == Genre::Volume_lecture;
       long mn = 0, mx = 0;
-      lec ? snd_mixer_selem_get_playback_volume_range(l.element, &mn, &mx)
-          : snd_mixer_selem_get_capture_volume_range(l.element, &mn, &mx);
+      Plage_volume(l.element, lec, mn, mx);
       auto brut = [&](uint32_t v) { return mn + std::min<long>(v, Etendue(mn, mx)); };
       if (canaux == 1) {
         r = lec ? snd_mixer_selem_set_playback_volume_all(l.element, brut(valeurs[0]))

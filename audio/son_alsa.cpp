@@ -254,6 +254,18 @@ void SonAlsa::Pas_perdu(Voie& voie) {
   voie.file.Terminer_tete_en_perte();
 }
 
+bool SonAlsa::Reprise(Voie& voie, snd_pcm_t* pcm, long erreur) {
+  if (erreur == -EAGAIN) return true;
+  // An overrun (nobody handed a capture buffer back in time) or an underrun
+  // (the program was late refilling; what was written has been played) is
+  // recovered; what cannot be recovered means the device is gone.
+  if (snd_pcm_recover(pcm, static_cast<int>(erreur), 1) < 0) {
+    Perdre(voie, static_cast<int>(erreur));
+    return false;
+  }
+  return true;
+}
+
 bool SonAlsa::Pas_entree(Voie& voie) {
   {
     std::unique_lock v(voie.verrou);
@@ -286,16 +298,7 @@ bool SonAlsa::Pas_entree(Voie& voie) {
     return true;
   }
   snd_pcm_sframes_t n = snd_pcm_readi(pcm, e->Donnees + position, reste / bloc);
-  if (n == -EAGAIN) return true;
-  if (n < 0) {
-    // An overrun (nobody handed a buffer back in time) is recovered; what
-    // cannot be recovered means the device is gone.
-    if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) {
-      Perdre(voie, static_cast<int>(n));
-      return false;
-    }
-    return true;
-  }
+  if (n < 0) return Reprise(voie, pcm, n);
   voie.file.Avancer(static_cast<uint32_t>(n) * bloc);
   return true;
 }
@@ -348,16 +351,7 @@ bool SonAlsa::Pas_sortie(Voie& voie) {
     return true;
   }
   snd_pcm_sframes_t n = snd_pcm_writei(pcm, cible->Donnees + decalage, octets / bloc);
-  if (n == -EAGAIN) return true;
-  if (n < 0) {
-    // An underrun (the program was late refilling) is recovered: everything
-    // written so far has been played.
-    if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) {
-      Perdre(voie, static_cast<int>(n));
-      return false;
-    }
-    return true;
-  }
+  if (n < 0) return Reprise(voie, pcm, n);
   voie.ecrits += static_cast<uint64_t>(n) * bloc;
   return true;
 }

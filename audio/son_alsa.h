@@ -83,6 +83,10 @@ class SonAlsa final : public Peripherique_son {
   bool Pas_entree(Voie& voie);
   bool Pas_sortie(Voie& voie);
   void Perdre(Voie& voie, int erreur);
+  // After a transfer that returned `erreur` (< 0): nothing to do for a
+  // device not ready, recovery of an overrun or underrun, loss otherwise.
+  // False when the device is lost.
+  bool Reprise(Voie& voie, snd_pcm_t* pcm, long erreur);
   void Pas_perdu(Voie& voie);
 
   std::string nom_;
