@@ -68,8 +68,11 @@ Entete_tampon* File_tampons::Rang(size_t rang) {
 }
 
 void File_tampons::Terminer(Entete_tampon& e, uint32_t octets, uint32_t erreur) {
+  // The samples were written before this point; the recorded count is a
+  // release store after them, so a poller that reads the count with acquire
+  // order (as the receive pipeline does) also sees the samples.
   e.Erreur.store(erreur, std::memory_order_relaxed);
-  if (sens_ == Sens::Entree) e.Octets_enregistres.store(octets, std::memory_order_relaxed);
+  if (sens_ == Sens::Entree) e.Octets_enregistres.store(octets, std::memory_order_release);
   uint32_t d = e.Drapeaux.load(std::memory_order_relaxed);
   e.Drapeaux.store((d & ~Drapeau_en_file) | Drapeau_termine, std::memory_order_release);
 }
