@@ -237,13 +237,9 @@ void DecodageCaracteres::Affichage_caractere(uint8_t c) {
     lettre_ = {' ', ' ', static_cast<char>(c)};
     longueur_lettre_ = 3;
   }
-  std::array<char, 6> legende{};
-  size_t n = 0;
-  for (int k = 0; k < longueur_lettre_; ++k) {
-    legende[n++] = lettre_[static_cast<size_t>(k)];
-    if (lettre_[static_cast<size_t>(k)] == '&') legende[n++] = '&';
-  }
-  observateur_->Lettre(VueTexte(legende.data(), n));
+  // The caption is the text itself: a view that gives '&' a meaning of its
+  // own (an accelerator prefix) escapes it there.
+  observateur_->Lettre(Lettre_affichee());
 
   switch (c) {
     case '<':

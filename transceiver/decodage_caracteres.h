@@ -36,9 +36,8 @@ class Sonnerie {
 class ObservateurDecodage {
  public:
   virtual ~ObservateurDecodage() = default;
-  // New caption of the `Lettre` label, 1 to 6 bytes (Windows-1252), valid
-  // only during the call. A '&' is already doubled, since the label would
-  // otherwise take a single '&' as an accelerator prefix and hide it.
+  // New caption of the `Lettre` label, 1 to 3 bytes (Windows-1252), valid
+  // only during the call; shown as it stands ('&' is a plain character).
   virtual void Lettre(VueTexte texte) = 0;
   // Shows or hides `Label8`, the lock indicator. Called wherever the window
   // sets it, which may repeat the current state (every valid character while

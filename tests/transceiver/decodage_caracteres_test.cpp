@@ -112,9 +112,9 @@ TEST_F(DecodageTest, StreamDecodesInOrderAndLetterLabelAlternates) {
   EXPECT_EQ(decodeur.Chaine_bits().Longueur(), 0);
 }
 
-TEST_F(DecodageTest, AmpersandIsDoubledInTheLabelOnly) {
+TEST_F(DecodageTest, AmpersandReachesTheLabelAsItStands) {
   for (uint8_t c : {'&', '&', '\r'}) decodeur.Affichage_caractere(c);
-  EXPECT_EQ(vue.lettres, (std::vector<std::string>{"&&", "  &&", "\r"}));
+  EXPECT_EQ(vue.lettres, (std::vector<std::string>{"&", "  &", "\r"}));
   EXPECT_EQ(decodeur.Lettre_affichee(), "\r");
   EXPECT_EQ(memo1.Texte_memo(), "&&\r\n");
   EXPECT_EQ(Qso_recu(), "&&\r\n");
