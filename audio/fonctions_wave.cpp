@@ -1,5 +1,10 @@
 #include "audio/fonctions_wave.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -14,6 +19,28 @@ FonctionsWave::~FonctionsWave() {
   // Results ignored: a direction that is not open answers Son_non_ouvert.
   peripherique_.Fermer(Sens::Entree);
   peripherique_.Fermer(Sens::Sortie);
+  // Detached first: once the back-end no longer writes it, its number may be
+  // given to another file.
+  if (reveil_ >= 0) {
+    peripherique_.Reveil(-1);
+    ::close(reveil_);
+  }
+}
+
+int FonctionsWave::Descripteur_reveil() {
+  if (!reveil_demande_) {
+    reveil_demande_ = true;
+    reveil_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (reveil_ >= 0) peripherique_.Reveil(reveil_);
+  }
+  return reveil_;
+}
+
+void FonctionsWave::Acquittement_reveil() {
+  if (reveil_ < 0) return;
+  // One read takes the whole count; EAGAIN means it was already empty.
+  uint64_t compte = 0;
+  [[maybe_unused]] const ssize_t lus = ::read(reveil_, &compte, sizeof compte);
 }
 
 int FonctionsWave::Rapport(uint32_t r, Sens sens, const char* texte) {

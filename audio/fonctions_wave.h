@@ -6,9 +6,11 @@
 // the operator with a fixed French text followed by the result code. No
 // callback reaches the caller: a buffer is finished when its header shows
 // flags AND 3 = 3 (the input callers also watch the recorded bytes), polled
-// from the real-time loop.
+// from the real-time loop; own the wake-up descriptor that lets that loop
+// sleep until a buffer completes instead of polling every millisecond.
 // Collaborations: a `Peripherique_son` back-end (ALSA or simulated) does the
-// device work; a `Boite_messages` shows the reports.
+// device work and writes the wake-up descriptor; a `Boite_messages` shows the
+// reports.
 //
 // Failures never throw: each is shown and the operation returns (1 for the
 // operations that return a result). A device lost mid-stream (unplugged card)
@@ -32,7 +34,8 @@ class FonctionsWave {
   // `peripherique` and `boite` must outlive the unit.
   FonctionsWave(Peripherique_son& peripherique, Boite_messages& boite);
   // Closes whatever is still open before the buffers go, so no device thread
-  // writes into freed memory.
+  // writes into freed memory; detaches the wake-up descriptor from the
+  // back-end, then closes it.
   ~FonctionsWave();
   FonctionsWave(const FonctionsWave&) = delete;
   FonctionsWave& operator=(const FonctionsWave&) = delete;
@@ -93,6 +96,18 @@ class FonctionsWave {
   int Ecriture_sortie();
   int Ecriture_sortie_bis();
 
+  // Wake-up descriptor: a Linux eventfd that becomes readable (poll, select)
+  // when a buffer of either direction has completed since the last
+  // acknowledgement; the completed buffer is finished by then. Made and
+  // handed to the back-end on the first call; -1 (now and on every later
+  // call) when it could not be made, the loop then polls as before. Owned by
+  // this unit: the caller must not close it.
+  int Descripteur_reveil();
+  // Empties the descriptor so that it is unreadable until the next
+  // completion; nothing when there is none. Acknowledge before looking at
+  // the buffers, so that a completion after the look wakes again.
+  void Acquittement_reveil();
+
   // Operations that only report.
   void Arret_sortie();
   void Suppression_entree();
@@ -127,6 +142,8 @@ class FonctionsWave {
   // Loss code already shown for the open device of each direction, 0 if none.
   uint32_t perte_signalee_entree_ = 0;
   uint32_t perte_signalee_sortie_ = 0;
+  int reveil_ = -1;              // eventfd handed to the back-end, -1 before or without it
+  bool reveil_demande_ = false;  // its making was tried
 };
 
 }  // namespace talven

@@ -1,5 +1,7 @@
 #include "audio/peripherique_son.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -75,6 +77,20 @@ void File_tampons::Terminer(Entete_tampon& e, uint32_t octets, uint32_t erreur) 
   if (sens_ == Sens::Entree) e.Octets_enregistres.store(octets, std::memory_order_release);
   uint32_t d = e.Drapeaux.load(std::memory_order_relaxed);
   e.Drapeaux.store((d & ~Drapeau_en_file) | Drapeau_termine, std::memory_order_release);
+  // After the done bit, so a loop woken by the descriptor finds the buffer
+  // finished. A full counter (EAGAIN) already wakes the loop; any other error
+  // only costs the wake-up, the loop still finds the buffer on its next pass.
+  if (reveil_ >= 0) {
+    const uint64_t un = 1;
+    [[maybe_unused]] const ssize_t ecrits = ::write(reveil_, &un, sizeof un);
+  }
+}
+
+void File_tampons::Reveil(int descripteur) {
+  // Every completion runs with the lock held: once the new value is stored,
+  // none is still writing to the old one.
+  std::lock_guard verrou(verrou_);
+  reveil_ = descripteur;
 }
 
 void File_tampons::Avancer(uint32_t octets) {

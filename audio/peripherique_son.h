@@ -7,10 +7,13 @@
 // bytes) and the PCM format record; define what a back-end must do per
 // direction (capabilities, open, prepare, queue, start, reset, unprepare,
 // close); keep the queue of a direction in `File_tampons`, including the state
-// of a device that was lost mid-stream.
-// Collaborations: `FonctionsWave` calls a `Peripherique_son`; `SonAlsa` and
-// `SonSimule` implement it and complete buffers from a thread of their own
-// (or, for the simulated card, when a test says so).
+// of a device that was lost mid-stream; signal every completed buffer on a
+// wake-up descriptor, so that a real-time loop may sleep until the card has
+// something new instead of polling.
+// Collaborations: `FonctionsWave` calls a `Peripherique_son` and owns the
+// wake-up descriptor; `SonAlsa` and `SonSimule` implement it and complete
+// buffers from a thread of their own (or, for the simulated card, when a test
+// says so).
 //
 // Result codes are 0 for success, otherwise a positive errno value: the
 // back-end's own ALSA error (ENODEV for an unplugged card, EBUSY for a device
@@ -119,6 +122,12 @@ class Peripherique_son {
   // Result code of the loss of the open device of the direction (unplugged
   // card), 0 while it works or when nothing is open.
   virtual uint32_t Perte(Sens sens) = 0;
+  // Wake-up descriptor, an eventfd the caller owns, or -1 for none (the
+  // initial state): every buffer of either direction that completes adds 1 to
+  // it, after its done bit is set. Once this returns, no device thread writes
+  // to the descriptor it replaces, so the caller may close that one. The
+  // default ignores it, for a back-end that never completes buffers by itself.
+  virtual void Reveil(int descripteur) { static_cast<void>(descripteur); }
 };
 
 // Queue of the buffers of one direction, shared by the back-ends. Thread-safe:
@@ -129,6 +138,10 @@ class Peripherique_son {
 // every queued buffer at the stream's pace with `Erreur` set (input: the rest
 // filled with silence, recorded bytes = length), so a caller polling the done
 // bit or the recorded bytes never waits forever.
+//
+// Every completion (full, lost or reset) then writes 1 to the wake-up
+// descriptor, if one is set: a plain 8-byte write(), errors ignored, safe from
+// the device thread.
 class File_tampons {
  public:
   explicit File_tampons(Sens sens) : sens_(sens) {}
@@ -155,6 +168,9 @@ class File_tampons {
   void Perdre(uint32_t code);
   uint32_t Perte() const { return perte_.load(std::memory_order_acquire); }
   void Reprendre() { perte_.store(0, std::memory_order_release); }
+  // The eventfd to write on each completion, -1 for none. Returns once no
+  // completion is writing to the previous one.
+  void Reveil(int descripteur);
 
  private:
   void Terminer(Entete_tampon& e, uint32_t octets, uint32_t erreur);
@@ -164,6 +180,7 @@ class File_tampons {
   std::deque<Entete_tampon*> file_;
   uint32_t position_ = 0;  // bytes transferred in the head
   std::atomic<uint32_t> perte_{0};
+  int reveil_ = -1;  // wake-up descriptor, under verrou_ like every completion
 };
 
 }  // namespace talven

@@ -234,6 +234,11 @@ uint32_t SonAlsa::Perte(Sens sens) {
   return V(sens).pcm != nullptr ? V(sens).file.Perte() : 0;
 }
 
+void SonAlsa::Reveil(int descripteur) {
+  entree_.file.Reveil(descripteur);
+  sortie_.file.Reveil(descripteur);
+}
+
 void SonAlsa::Perdre(Voie& voie, int erreur) {
   voie.file.Perdre(Code(erreur != 0 ? erreur : -EIO));
 }

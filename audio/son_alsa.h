@@ -58,6 +58,9 @@ class SonAlsa final : public Peripherique_son {
   uint32_t Reinitialiser(Sens sens) override;
   uint32_t Fermer(Sens sens) override;
   uint32_t Perte(Sens sens) override;
+  // Handed to the queues of both directions, which write it from the device
+  // threads.
+  void Reveil(int descripteur) override;
 
  private:
   struct Voie {

@@ -340,6 +340,12 @@ uint32_t SonSimule::Perte(Sens sens) {
   return V(sens).ouvert ? V(sens).file.Perte() : 0;
 }
 
+void SonSimule::Reveil(int descripteur) {
+  std::lock_guard v(verrou_);
+  entree_.file.Reveil(descripteur);
+  sortie_.file.Reveil(descripteur);
+}
+
 void SonSimule::Remplir_entree(uint8_t* donnees, uint32_t octets) {
   const Format_son& f = entree_.format;
   const uint32_t bloc = std::max<uint32_t>(1, f.Alignement_bloc);

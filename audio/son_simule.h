@@ -9,8 +9,8 @@
 // silence; send output to a WAV file, to the loopback, to memory or nowhere;
 // complete buffers paced in real time by a thread of its own (steady clock),
 // or one at a time when the caller says so (`Completer_entree`,
-// `Completer_sortie`); inject a failure code into any operation and unplug a
-// direction mid-stream.
+// `Completer_sortie`), writing the wake-up descriptor on every completion;
+// inject a failure code into any operation and unplug a direction mid-stream.
 // Collaborations: implements `Peripherique_son` for `FonctionsWave`; reads
 // and writes files through libsndfile, resamples through libsamplerate.
 #pragma once
@@ -100,6 +100,7 @@ class SonSimule final : public Peripherique_son {
   uint32_t Reinitialiser(Sens sens) override;
   uint32_t Fermer(Sens sens) override;
   uint32_t Perte(Sens sens) override;
+  void Reveil(int descripteur) override;
 
  private:
   enum class Source { Silence, Generateur, Boucle, Fichier };

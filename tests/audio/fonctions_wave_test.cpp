@@ -1,10 +1,14 @@
 // The wave unit over the simulated sound card: failure texts and codes, the
 // silent probing of the start-up checks, capabilities, the polled two-buffer
-// cycle both ways, a device lost mid-stream, and the card's files and pacing.
+// cycle both ways, a device lost mid-stream, the wake-up descriptor, and the
+// card's files and pacing.
 #include "audio/fonctions_wave.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sndfile.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -391,6 +395,101 @@ TEST(FonctionsWave, LiberationOuDestructionAvecTamponsEnFileSansDanger) {
   }  // destroyed with the second buffer still queued
   EXPECT_EQ(carte.Perte(Sens::Entree), 0u);
   EXPECT_TRUE(boite.messages.empty());
+}
+
+// Whether the descriptor is readable, waiting at most `attente_ms`.
+bool Lisible(int fd, int attente_ms = 0) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, attente_ms) == 1 && (p.revents & POLLIN) != 0;
+}
+
+TEST(FonctionsWave, LeDescripteurDeReveilSignaleChaqueTamponTermine) {
+  Banc b(8);
+  FonctionsWave& w = b.wave;
+  const int fd = w.Descripteur_reveil();
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(w.Descripteur_reveil(), fd);
+  w.Acquittement_reveil();  // nothing to take: returns at once
+  ASSERT_EQ(w.Ouverture_sortie_son(1, 11025), 0);
+  ASSERT_EQ(w.Ouverture_entree_son(1, 11025, 0), 0);
+  ASSERT_EQ(w.Preparation_sortie() + w.Preparation_sortie_bis() + w.Ecriture_sortie() +
+                w.Ecriture_sortie_bis() + w.Preparation_entree() + w.Ajout_tampon_entree(),
+            0);
+  w.Demarrage_entree();
+  // Opening, queueing and starting complete nothing.
+  EXPECT_FALSE(Lisible(fd));
+
+  ASSERT_TRUE(b.carte.Completer_sortie());
+  EXPECT_TRUE(Lisible(fd));
+  w.Acquittement_reveil();
+  EXPECT_FALSE(Lisible(fd));
+
+  ASSERT_TRUE(b.carte.Completer_entree());
+  EXPECT_TRUE(Lisible(fd));
+  w.Acquittement_reveil();
+  EXPECT_FALSE(Lisible(fd));
+
+  // Two completions, one acknowledgement empties it; a reset completes too.
+  ASSERT_TRUE(b.carte.Completer_sortie());
+  w.Ajout_tampon_entree();
+  w.Arret_entree();
+  EXPECT_TRUE(Lisible(fd));
+  w.Acquittement_reveil();
+  EXPECT_FALSE(Lisible(fd));
+  EXPECT_TRUE(b.boite.messages.empty());
+}
+
+TEST(FonctionsWave, LeDescripteurDeReveilReveilleLaBoucleEnTempsReel) {
+  SonSimule carte(SonSimule::Rythme::Temps_reel);
+  Boite boite;
+  FonctionsWave w(carte, boite);
+  w.Taille_tampon = 1102;
+  w.Allocation_entree();
+  w.Allocation_entree_bis();
+  const int fd = w.Descripteur_reveil();
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(w.Ouverture_entree_son(1, 11025, 0), 0);
+  w.Preparation_entree();
+  w.Preparation_entree_bis();
+  w.Ajout_tampon_entree();
+  w.Ajout_tampon_entree_bis();
+  w.Demarrage_entree();
+  // Each wake finds the next buffer finished, its samples recorded.
+  for (Entete_tampon* e : {w.Entete_entree(), w.Entete_entree_bis()}) {
+    ASSERT_TRUE(Lisible(fd, 10000));
+    w.Acquittement_reveil();
+    EXPECT_TRUE(e->Termine());
+    EXPECT_EQ(e->Octets_enregistres.load(std::memory_order_acquire), 1102u);
+  }
+  w.Arret_entree();
+  w.Fermeture_entree();
+}
+
+// The descriptor is detached before it is closed: a file that is given the
+// same number afterwards receives nothing from the card.
+TEST(FonctionsWave, LeDescripteurDeReveilEstDetacheDuPeripheriqueAvantSaFermeture) {
+  SonSimule carte;
+  int fd = -1;
+  {
+    Boite boite;
+    FonctionsWave w(carte, boite);
+    fd = w.Descripteur_reveil();
+    ASSERT_GE(fd, 0);
+  }
+  EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+  const int autre = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  ASSERT_EQ(autre, fd);  // Linux gives the lowest free number
+  std::vector<uint8_t> zone(8, 128);
+  Entete_tampon e;
+  e.Donnees = zone.data();
+  e.Longueur_tampon = 8;
+  Format_son f{1, 1, 11025, 11025, 1, 8, 0};
+  ASSERT_EQ(carte.Ouvrir(Sens::Sortie, f) + carte.Preparer(Sens::Sortie, e) + carte.Ajouter(Sens::Sortie, e),
+            0u);
+  ASSERT_TRUE(carte.Completer_sortie());
+  EXPECT_TRUE(e.Termine());
+  EXPECT_FALSE(Lisible(autre));
+  ::close(autre);
 }
 
 // Number of sign changes around 128, for a rough frequency measure.

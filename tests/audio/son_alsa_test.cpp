@@ -5,6 +5,7 @@
 #include "audio/son_alsa.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -145,6 +146,43 @@ TEST(SonAlsa, CaptureParLePluginFichierLivreLesOctetsDuFichier) {
   EXPECT_TRUE(boite.messages.empty()) << boite.En_utf8().front();
   ASSERT_EQ(recu.size(), 3u * 3675);
   for (size_t i = 0; i < recu.size(); ++i) ASSERT_EQ(recu[i], Motif(i)) << i;
+  fs::remove_all(d);
+}
+
+// Both device threads write the wake-up descriptor: every wake comes after a
+// completion, and the loop sleeps on it until both buffers are done.
+TEST(SonAlsa, LeDescripteurDeReveilEstEcritParLesDeuxDirections) {
+  fs::path d = Dossier_temporaire("talven_alsa_reveil");
+  const fs::path source = d / "entree.raw";
+  std::ofstream(source, std::ios::binary) << std::string(3675, 'x');
+  SonAlsa alsa("talven_reveil",
+               "pcm.talven_reveil { type file slave.pcm { type null } file \"/dev/null\" infile \"" +
+                   source.string() + "\" format raw }");
+  test::Boite_messages_enregistreuse boite;
+  FonctionsWave w(alsa, boite);
+  w.Affichage_erreurs_son = 1;
+  w.Taille_tampon = 3675;
+  w.Allocation_entree();
+  w.Allocation_sortie();
+  const int fd = w.Descripteur_reveil();
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(w.Ouverture_entree_son(1, 11025, 0) + w.Ouverture_sortie_son(1, 11025), 0);
+  ASSERT_EQ(w.Preparation_entree() + w.Ajout_tampon_entree() + w.Preparation_sortie() + w.Ecriture_sortie(),
+            0);
+  w.Demarrage_entree();
+  const Entete_tampon* entree = w.Entete_entree();
+  const Entete_tampon* sortie = w.Entete_sortie();
+  for (int reveils = 0; !(entree->Termine() && sortie->Termine()); ++reveils) {
+    ASSERT_LT(reveils, 2);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 5000), 1);
+    w.Acquittement_reveil();
+    EXPECT_TRUE(entree->Termine() || sortie->Termine());
+  }
+  w.Arret_entree();
+  w.Fermeture_entree();
+  w.Fermeture_sortie();
+  EXPECT_TRUE(boite.messages.empty()) << boite.En_utf8().front();
   fs::remove_all(d);
 }
 
