@@ -78,10 +78,11 @@ void SonSimule::Source_silence() {
   source_ = Source::Silence;
 }
 
-void SonSimule::Source_generateur(Generateur generateur) {
+void SonSimule::Source_generateur(Generateur generateur, bool avec_boucle) {
   std::lock_guard v(verrou_);
   generateur_ = std::move(generateur);
-  source_ = generateur_ ? Source::Generateur : Source::Silence;
+  generateur_avec_boucle_ = avec_boucle;
+  source_ = generateur_ || avec_boucle ? Source::Generateur : Source::Silence;
 }
 
 void SonSimule::Source_boucle() {
@@ -346,6 +347,24 @@ void SonSimule::Reveil(int descripteur) {
   sortie_.file.Reveil(descripteur);
 }
 
+float SonSimule::Echantillon_boucle() {
+  const Format_son& f = sortie_.format;
+  const size_t bloc = std::max<size_t>(1, f.Alignement_bloc);
+  if (boucle_.size() < bloc) {
+    boucle_.clear();
+    return 0.0f;
+  }
+  float x;
+  if (f.Bits_par_echantillon == 16) {
+    const auto s = static_cast<int16_t>(boucle_[0] | (boucle_[1] << 8));
+    x = static_cast<float>(s / 32767.0);
+  } else {
+    x = static_cast<float>((boucle_[0] - 128) / 127.0);
+  }
+  boucle_.erase(boucle_.begin(), boucle_.begin() + static_cast<std::ptrdiff_t>(bloc));
+  return x;
+}
+
 void SonSimule::Remplir_entree(uint8_t* donnees, uint32_t octets) {
   const Format_son& f = entree_.format;
   const uint32_t bloc = std::max<uint32_t>(1, f.Alignement_bloc);
@@ -363,7 +382,9 @@ void SonSimule::Remplir_entree(uint8_t* donnees, uint32_t octets) {
   }
   travail_.assign(trames, 0.0f);
   if (source_ == Source::Generateur) {
-    generateur_(std::span<float>(travail_), f.Echantillons_par_seconde);
+    if (generateur_) generateur_(std::span<float>(travail_), f.Echantillons_par_seconde);
+    if (generateur_avec_boucle_)
+      for (float& x : travail_) x = std::clamp(x + Echantillon_boucle(), -1.0f, 1.0f);
   } else if (source_ == Source::Fichier) {
     Lire_fichier(std::span<float>(travail_));
   }

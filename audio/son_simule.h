@@ -4,13 +4,14 @@
 // Responsibilities: model one input and one output device whose counts,
 // format bits and "busy" state are settable; deliver input from a generator
 // (tone, Gaussian noise, or any callable, such as a simulated TALVEN
-// station), from a sound file of any rate and channel count (mixed to mono and
-// resampled to the open rate), from the card's own output (loopback) or
-// silence; send output to a WAV file, to the loopback, to memory or nowhere;
-// complete buffers paced in real time by a thread of its own (steady clock),
-// or one at a time when the caller says so (`Completer_entree`,
-// `Completer_sortie`), writing the wake-up descriptor on every completion;
-// inject a failure code into any operation and unplug a direction mid-stream.
+// station, optionally mixed with the card's own output), from a sound file of
+// any rate and channel count (mixed to mono and resampled to the open rate),
+// from the card's own output (loopback) or silence; send output to a WAV
+// file, to the loopback, to memory or nowhere; complete buffers paced in real
+// time by a thread of its own (steady clock), or one at a time when the
+// caller says so (`Completer_entree`, `Completer_sortie`), writing the wake-up
+// descriptor on every completion; inject a failure code into any operation
+// and unplug a direction mid-stream.
 // Collaborations: implements `Peripherique_son` for `FonctionsWave`; reads
 // and writes files through libsndfile, resamples through libsamplerate.
 #pragma once
@@ -42,7 +43,8 @@ class SonSimule final : public Peripherique_son {
   };
   enum class Operation { Capacites, Ouvrir, Preparer, Depreparer, Ajouter, Demarrer, Reinitialiser, Fermer };
   // Fills `echantillons` with the next samples, reals in -1..+1, at
-  // `frequence_hz` samples per second. Called from the completing thread.
+  // `frequence_hz` samples per second. Called from the completing thread:
+  // the card's own thread in real-time rhythm, the caller's in stepped rhythm.
   using Generateur = std::function<void(std::span<float> echantillons, uint32_t frequence_hz)>;
 
   explicit SonSimule(Rythme rythme = Rythme::Pas_a_pas);
@@ -61,7 +63,13 @@ class SonSimule final : public Peripherique_son {
 
   // Input sources; each replaces the previous one. Default: silence (128).
   void Source_silence();
-  void Source_generateur(Generateur generateur);
+  // `avec_boucle`: each input sample is the generator's plus the next sample
+  // the card played to its loopback output (`Sortie_boucle`), both as reals
+  // in -1..+1 and the sum clamped to -1..+1, the loopback counting 0 when
+  // nothing is left to take: a distant station heard together with the
+  // transmitter's own signal. An empty generator is silence (or the
+  // loopback alone).
+  void Source_generateur(Generateur generateur, bool avec_boucle = false);
   // The card's own output, in the order played (128 when nothing is left).
   void Source_boucle();
   // Opened now and read as the card records, a block at a time (a long file
@@ -131,6 +139,9 @@ class SonSimule final : public Peripherique_son {
   void Lire_fichier(std::span<float> echantillons);
   // Reads the next block of the file into `bloc_`; false at its end.
   bool Charger_bloc();
+  // The next played sample of the loopback as a real in -1..+1, read in the
+  // output's format (first channel); 0 when nothing is left.
+  float Echantillon_boucle();
   void Fermer_fichier();
 
   Rythme rythme_;
@@ -143,6 +154,7 @@ class SonSimule final : public Peripherique_son {
 
   Source source_ = Source::Silence;
   Generateur generateur_;
+  bool generateur_avec_boucle_ = false;     // the loopback mixed into the generator's samples
   sf_private_tag* fichier_ = nullptr;       // the source file, open for reading
   uint32_t frequence_fichier_ = 0;          // Hz
   uint32_t voies_fichier_ = 0;              // channels of the file

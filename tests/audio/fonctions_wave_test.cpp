@@ -1,7 +1,7 @@
 // The wave unit over the simulated sound card: failure texts and codes, the
 // silent probing of the start-up checks, capabilities, the polled two-buffer
 // cycle both ways, a device lost mid-stream, the wake-up descriptor, and the
-// card's files and pacing.
+// card's files, pacing and loopback mixing.
 #include "audio/fonctions_wave.h"
 
 #include <fcntl.h>
@@ -563,6 +563,34 @@ TEST(SonSimule, LesGenerateursRemplissentChaqueFormatDEntree) {
     }
     EXPECT_NEAR(crete, c.crete, c.crete / 50);
     EXPECT_NEAR(Passages_par_zero(voie0.data(), voie0.size()), 667, 4);
+  }
+}
+
+// A generator with the loopback mixed in: each input byte is the played byte
+// plus the generator's level, clamped to the 8 bits (1..255, as the card
+// converts), and the generator alone once the played bytes run out.
+TEST(SonSimule, LaBoucleMeleeAuGenerateurAjouteExactementLesOctetsJoues) {
+  const std::vector<uint8_t> joues = {0, 5, 100, 128, 131, 250, 255};
+  for (int niveau : {10, -10, 0}) {  // generator level, 8-bit steps
+    SCOPED_TRACE(niveau);
+    Banc b(static_cast<int32_t>(joues.size()) + 2);
+    FonctionsWave& w = b.wave;
+    b.carte.Sortie_boucle();
+    b.carte.Source_generateur(
+        [niveau](std::span<float> e, uint32_t) { std::fill(e.begin(), e.end(), niveau / 127.0f); }, true);
+    std::copy(joues.begin(), joues.end(), w.Entete_sortie()->Donnees);
+    w.Entete_sortie()->Longueur_tampon = static_cast<uint32_t>(joues.size());
+    ASSERT_EQ(w.Ouverture_sortie_son(1, 11025) + w.Ouverture_entree_son(1, 11025, 0), 0);
+    ASSERT_EQ(w.Preparation_sortie() + w.Ecriture_sortie() + w.Preparation_entree() + w.Ajout_tampon_entree(),
+              0);
+    ASSERT_TRUE(b.carte.Completer_sortie());
+    w.Demarrage_entree();
+    ASSERT_TRUE(b.carte.Completer_entree());
+    std::vector<uint8_t> attendu;
+    for (uint8_t o : joues) attendu.push_back(static_cast<uint8_t>(std::clamp(o + niveau, 1, 255)));
+    attendu.insert(attendu.end(), 2, static_cast<uint8_t>(128 + niveau));
+    const Entete_tampon* e = w.Entete_entree();
+    EXPECT_EQ(std::vector<uint8_t>(e->Donnees, e->Donnees + e->Longueur_tampon), attendu);
   }
 }
 
