@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/fonctions_pascal.h"
-#include "audio/fonctions_mixer.h"
-#include "audio/fonctions_wave.h"
+#include "app/station/station.h"
 #include "audio/son_simule.h"
 #include "common/arrondi.h"
 #include "transceiver/modulateur.h"
@@ -59,36 +57,25 @@ const std::string& Fichier_de_test() {
 // Decodes the whole file once through the engine; returns the samples
 // decoded.
 int64_t Decodage(const std::string& chemin, int32_t classe, int64_t echantillons) {
-  talven::SonSimule carte(talven::SonSimule::Rythme::Pas_a_pas);
-  carte.Source_fichier(chemin);
   talven::Boite_messages_muette boite;
-  talven::Langue langue{1};
-  std::array<talven::Texte, talven::SaisieEmission::Nombre_sequences> sequences{};
-  talven::FonctionsPascal pascal;
-  talven::FonctionsWave wave(carte, boite);
-  talven::FonctionsMixer mixer(nullptr);
-  mixer.Reglage_logiciel = false;
-  talven::EnregistrementQso enregistrement(boite);
-  talven::TraducteurEditeurPsk m(wave, mixer, pascal, enregistrement, boite, langue, sequences);
+  talven::Station station(talven::Parametres_station{}, boite);
+  talven::SonSimule& carte = *station.Carte_simulee();
+  carte.Source_fichier(chemin);
+  talven::TraducteurEditeurPsk& m = station.moteur;
   m.Classe_processeur = classe;
   m.A_l_activation_de_la_fiche();
-  m.chaine.costas.Frequence_reference = Frequence;
-  m.chaine.costas.Frequence_centrale = static_cast<double>(static_cast<talven::Etendu>(Frequence) * 0.1L);
+  m.Accord(Frequence);
   m.Relance_traduction();
   const int64_t tampons =
       (echantillons + talven::Reception::Taille_tampon - 1) / talven::Reception::Taille_tampon;
   for (int64_t b = 0; b < tampons; ++b) {
     carte.Completer_entree();
-    const uint64_t pris = m.reception.Tampons_pris;
+    const uint64_t pris = m.Tampons_recus();
     // Bounded: each call takes the buffer or processes at least one sample.
-    for (int k = 0; k < 4 * talven::Reception::Taille_tampon && m.reception.Tampons_pris == pris; ++k)
-      m.Timer();
-    for (int k = 0; k < 4 * talven::Reception::Taille_tampon &&
-                    m.reception.Position_lecture <= m.reception.Nombre_echantillons;
-         ++k)
-      m.Timer();
+    for (int k = 0; k < 4 * talven::Reception::Taille_tampon && m.Tampons_recus() == pris; ++k) m.Timer();
+    for (int k = 0; k < 4 * talven::Reception::Taille_tampon && m.Echantillons_en_attente(); ++k) m.Timer();
   }
-  benchmark::DoNotOptimize(m.memo1.Texte_memo().size());
+  benchmark::DoNotOptimize(m.Texte_memo(talven::MemoFenetre::Memo1).size());
   return tampons * talven::Reception::Taille_tampon;
 }
 

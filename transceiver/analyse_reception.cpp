@@ -43,6 +43,9 @@ void SpectreReception::Init_affichage_spectre(int32_t hauteur, int32_t largeur, 
   Hauteur_titre = hauteur_titre;
   Hauteur_echelle = hauteur_echelle;
   Hauteur_trace = hauteur - hauteur_titre - hauteur_echelle;
+  // The plot area is blank again: no curve, no marker on it.
+  Courbe_tracee = false;
+  Marqueur_visible = false;
 }
 
 void SpectreReception::Init_spectre() {
@@ -100,7 +103,9 @@ void SpectreReception::Affichage_spectre() {
     precedent = h;
     Points_courbe[d] = {d, bas - e * Hauteur_trace / 300};
   }
+  Courbe_tracee = true;
 
+  if (actions_ != nullptr) actions_->Affichage_image_spectre();
   // The marker is redrawn where it was (at 500 Hz on the first display)
   // without retuning.
   Marquage_automatique = true;
@@ -256,6 +261,25 @@ void SpectreReception::Canaux_marqueur(int32_t gauche, int32_t droite, int32_t& 
 void SpectreReception::Effacement_marqueur(int32_t) {
   Marqueur_visible = false;
   Redessin();
+}
+
+DessinSpectre SpectreReception::Dessin() const {
+  DessinSpectre d;
+  d.Hauteur_image = Hauteur_image;
+  d.Largeur_image = Largeur_image;
+  d.Hauteur_titre = Hauteur_titre;
+  d.Hauteur_echelle = Hauteur_echelle;
+  d.Hauteur_trace = Hauteur_trace;
+  d.Courbe_tracee = Courbe_tracee;
+  const auto w = static_cast<size_t>(Largeur_image);
+  if (Courbe_tracee) {
+    d.Points_courbe = std::span<const PointSpectre>(Points_courbe.data(), w);
+    d.Points_precedents = std::span<const PointSpectre>(Points_precedents.data(), w);
+  }
+  d.Marqueur = Marqueur;
+  d.Couleur_marqueur = Couleur_marqueur;
+  d.Marqueur_visible = Marqueur_visible;
+  return d;
 }
 
 RectangleMarqueur SpectreReception::Rectangle_autour(int32_t x) const {

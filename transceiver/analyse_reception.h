@@ -43,10 +43,14 @@ class ObservateurSpectre {
   virtual void Spectre_a_redessiner() = 0;
 };
 
-// What the engine does after a click has retuned the receiver.
+// What the engine does for the spectrum: show the image at each display,
+// and after a click has retuned the receiver.
 class ActionsAccord {
  public:
   virtual ~ActionsAccord() = default;
+  // The image takes the place of the typing window and the transmitted
+  // strip (each display).
+  virtual void Affichage_image_spectre() = 0;
   // Shows the received and transmitted frequency labels.
   virtual void Affichage_frequences() = 0;
   // Restarts the input and the receive chain on the new frequency.
@@ -70,6 +74,25 @@ struct RectangleMarqueur {
 // Colour of the marker: navy (0, 0, 128) in master mode, aqua (0, 255, 255)
 // in slave mode.
 enum class CouleurMarqueur { Marine, Cyan };
+
+// Everything the spectrum image shows, as the latest display and click left
+// it: the geometry measured by the view, the curve and the marker. Valid
+// until the next operation of the engine.
+struct DessinSpectre {
+  int32_t Hauteur_image = 0;    // H, pixels
+  int32_t Largeur_image = 0;    // W, pixels, 2..1001
+  int32_t Hauteur_titre = 0;    // T1, pixels
+  int32_t Hauteur_echelle = 0;  // T2, pixels
+  int32_t Hauteur_trace = 0;    // P = H - T1 - T2, pixels
+  // The W points of the latest curve (empty before the first display) and
+  // of the one before it, whose trace the new one replaces.
+  std::span<const PointSpectre> Points_courbe;
+  std::span<const PointSpectre> Points_precedents;
+  bool Courbe_tracee = false;  // a display has run since the image was set up
+  RectangleMarqueur Marqueur{};
+  CouleurMarqueur Couleur_marqueur = CouleurMarqueur::Marine;
+  bool Marqueur_visible = false;
+};
 
 class SpectreReception {
  public:
@@ -174,6 +197,9 @@ class SpectreReception {
   // observer redraws. `Marqueur_affiche` is kept.
   void Effacement_marqueur(int32_t x);
 
+  // What the image shows now.
+  DessinSpectre Dessin() const;
+
   // --- State ---
   // The integer FFT; `Fourier.Spectre` holds the averaged magnitudes.
   FourierEntier Fourier;
@@ -192,6 +218,7 @@ class SpectreReception {
   std::array<PointSpectre, Largeur_maximale> Points_courbe{};
   std::array<PointSpectre, Largeur_maximale> Points_precedents{};
 
+  bool Courbe_tracee = false;         // a display has run since `Init_affichage_spectre`
   bool Premier_affichage = false;     // next display is the first: marker to 500 Hz
   bool Marquage_automatique = false;  // next marking only redraws, never retunes
   int32_t Curseur_spectre = 0;        // x of the tuning position, pixels

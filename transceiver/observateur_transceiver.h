@@ -82,7 +82,7 @@ class ObservateurTransceiver : public ObservateurCostas,
   void Etiquettes_frequences(VueTexte, VueTexte, VueTexte) override {}
 
   // --- Character decoder ---
-  // Caption of the `Lettre` label (1 to 6 bytes, '&' already doubled).
+  // Caption of the `Lettre` label (1 to 3 bytes, shown literally).
   void Lettre(VueTexte) override {}
   // Lock indicator `Label8` shown or hidden (may repeat the current state).
   void Label8(bool) override {}
@@ -126,6 +126,40 @@ class ObservateurTransceiver : public ObservateurCostas,
   virtual void Focus_controle(ControleFocus) {}
   // The window closes: control returns to the main window.
   virtual void Fermeture_fenetre() {}
+};
+
+// Forwards every report to the view attached now, or to nobody. The engine
+// hands this one object to each unit it owns at construction, so a view can
+// be attached when its window opens and detached when it closes while the
+// units keep their references.
+class RelaisObservateur final : public ObservateurTransceiver {
+ public:
+  // `vue`: the view to report to, nullptr for nobody; not owned.
+  void Cible(ObservateurTransceiver* vue) { vue_ = vue != nullptr ? vue : &muet_; }
+  bool Attache() const { return vue_ != &muet_; }
+
+  void Etiquettes_frequences(VueTexte r, VueTexte e, VueTexte d) override { vue_->Etiquettes_frequences(r, e, d); }
+  void Lettre(VueTexte t) override { vue_->Lettre(t); }
+  void Label8(bool v) override { vue_->Label8(v); }
+  void S_sur_B(VueTexte t) override { vue_->S_sur_B(t); }
+  void Spectre_a_redessiner() override { vue_->Spectre_a_redessiner(); }
+  void Focus(ZoneFocus z) override { vue_->Focus(z); }
+  void Arret_sequence(bool v, VueTexte t) override { vue_->Arret_sequence(v, t); }
+  void Niveau_gain(VueTexte n, VueTexte g) override { vue_->Niveau_gain(n, g); }
+  void Saturation(bool r) override { vue_->Saturation(r); }
+  void Retour_focus() override { vue_->Retour_focus(); }
+  void Memo_caractere(MemoFenetre m, uint8_t c) override { vue_->Memo_caractere(m, c); }
+  void Memo_texte(MemoFenetre m, VueTexte t) override { vue_->Memo_texte(m, t); }
+  void Label5(bool r) override { vue_->Label5(r); }
+  void Etiquettes_etat(VueTexte a, VueTexte b, VueTexte c) override { vue_->Etiquettes_etat(a, b, c); }
+  void Legende(ElementFenetre e, VueTexte t) override { vue_->Legende(e, t); }
+  void Visibilite(ElementFenetre e, bool v) override { vue_->Visibilite(e, v); }
+  void Focus_controle(ControleFocus c) override { vue_->Focus_controle(c); }
+  void Fermeture_fenetre() override { vue_->Fermeture_fenetre(); }
+
+ private:
+  ObservateurTransceiver muet_;
+  ObservateurTransceiver* vue_ = &muet_;
 };
 
 }  // namespace talven

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/arrondi.h"
+
 namespace talven {
 
 namespace {
@@ -59,7 +61,6 @@ TraducteurEditeurPsk::TraducteurEditeurPsk(
       enregistrement_(&enregistrement),
       boite_(&boite),
       langue_(&langue),
-      observateur_(observateur != nullptr ? observateur : &muet_),
       decodeur(enregistrement, memo1, *this, *observateur_),
       chaine(filtre, decodeur),
       spectre(chaine.costas, langue),
@@ -68,9 +69,10 @@ TraducteurEditeurPsk::TraducteurEditeurPsk(
       modulateur(filtre),
       reception(wave, chaine, gain, spectre, *observateur_),
       emetteur(wave, modulateur, saisie, enregistrement, memo3, pascal, *observateur_),
-      relais_memo1_(observateur_, MemoFenetre::Memo1),
-      relais_memo2_(observateur_, MemoFenetre::Memo2),
-      relais_memo3_(observateur_, MemoFenetre::Memo3) {
+      relais_memo1_(relais_, MemoFenetre::Memo1),
+      relais_memo2_(relais_, MemoFenetre::Memo2),
+      relais_memo3_(relais_, MemoFenetre::Memo3) {
+  relais_.Cible(observateur);
   memo1.Observateur(&relais_memo1_);
   saisie.Memo2.Observateur(&relais_memo2_);
   memo3.Observateur(&relais_memo3_);
@@ -88,6 +90,51 @@ TraducteurEditeurPsk::~TraducteurEditeurPsk() {
     Emission_active = false;
     emetteur.Manipulation_reception();
   }
+}
+
+void TraducteurEditeurPsk::Attache_observateur(ObservateurTransceiver* vue) {
+  relais_.Cible(vue);
+}
+
+void TraducteurEditeurPsk::Reglage_manipulation(bool actif, uint16_t adresse_mcr) {
+  emetteur.Port_serie_actif = actif;
+  emetteur.Adresse_MCR = adresse_mcr;
+}
+
+void TraducteurEditeurPsk::Reglage_gain(int32_t gain_choisi, bool cag, bool entree_gauche) {
+  gain.Gain_choisi = cag ? ControleGain::Gain_maximal : gain_choisi;
+  gain.CAG_active = cag;
+  gain.Choix_entree_gauche = entree_gauche;
+}
+
+void TraducteurEditeurPsk::Accord(int32_t dixiemes) {
+  Costas& c = chaine.costas;
+  c.Frequence_reference = dixiemes;
+  c.Frequence_centrale = static_cast<double>(static_cast<Etendu>(dixiemes) * 0.1L);
+  Affichage_frequences();
+}
+
+const Texte& TraducteurEditeurPsk::Texte_memo(MemoFenetre memo) const {
+  switch (memo) {
+    case MemoFenetre::Memo1:
+      return memo1.Texte_memo();
+    case MemoFenetre::Memo2:
+      return saisie.Memo2.Texte_memo();
+    case MemoFenetre::Memo3:
+      break;
+  }
+  return memo3.Texte_memo();
+}
+
+int32_t TraducteurEditeurPsk::Valeur_canal(int32_t k) const {
+  if (k < 0 || k > FourierEntier::Nombre_canaux) return 0;
+  return spectre.Fourier.Spectre[static_cast<size_t>(k)];
+}
+
+void TraducteurEditeurPsk::Affichage_image_spectre() {
+  observateur_->Visibilite(ElementFenetre::Image_spectre, true);
+  observateur_->Visibilite(ElementFenetre::Memo2, false);
+  observateur_->Visibilite(ElementFenetre::Memo3, false);
 }
 
 void TraducteurEditeurPsk::Sonner() {
@@ -487,6 +534,68 @@ void TraducteurEditeurPsk::Image_spectreMouseDown(int32_t X) {
   spectre.Image_spectreMouseDown(X);
 }
 
+void TraducteurEditeurPsk::Init_affichage_spectre(int32_t hauteur, int32_t largeur, int32_t hauteur_titre,
+                                                  int32_t hauteur_echelle) {
+  spectre.Init_affichage_spectre(hauteur, largeur, hauteur_titre, hauteur_echelle);
+}
+
+// --- Keyboard and buttons of the typing window ---
+
+uint8_t TraducteurEditeurPsk::Appui_touche(uint8_t k) {
+  return saisie.Appui_touche(k);
+}
+
+int32_t TraducteurEditeurPsk::Appui_touche_etendue(int32_t v) {
+  return saisie.Appui_touche_etendue(v);
+}
+
+void TraducteurEditeurPsk::SequenceNClick(int32_t n) {
+  saisie.SequenceNClick(n);
+}
+
+void TraducteurEditeurPsk::Arret_sequenceClick() {
+  saisie.Arret_sequenceClick();
+}
+
+void TraducteurEditeurPsk::Memo2Click() {
+  saisie.Memo2Click();
+}
+
+uint8_t TraducteurEditeurPsk::Ajout_caractere(uint8_t k) {
+  return saisie.Ajout_caractere(k);
+}
+
+void TraducteurEditeurPsk::Abandon_texte() {
+  saisie.Texte_a_emettre.clear();
+  saisie.Longueur_texte = 0;
+}
+
+// --- Gain buttons ---
+
+void TraducteurEditeurPsk::Gain_entree_fois_0_2MouseUP() {
+  gain.Gain_entree_fois_0_2MouseUP();
+}
+
+void TraducteurEditeurPsk::Gain_entree_fois0_4MouseUP() {
+  gain.Gain_entree_fois0_4MouseUP();
+}
+
+void TraducteurEditeurPsk::Gain_entree_fois0_6MouseUP() {
+  gain.Gain_entree_fois0_6MouseUP();
+}
+
+void TraducteurEditeurPsk::Gain_entree_fois0_8MouseUP() {
+  gain.Gain_entree_fois0_8MouseUP();
+}
+
+void TraducteurEditeurPsk::Gain_entree_fois1MouseUP() {
+  gain.Gain_entree_fois1MouseUP();
+}
+
+void TraducteurEditeurPsk::AGCMouseUp() {
+  gain.AGCMouseUp();
+}
+
 void TraducteurEditeurPsk::Touche_echap() {
   if (Reception_active) {
     Passage_termine = true;
@@ -497,15 +606,31 @@ void TraducteurEditeurPsk::Touche_echap() {
   }
 }
 
-void TraducteurEditeurPsk::Timer() {
+bool TraducteurEditeurPsk::Timer() {
+  // A message box shown inside a pass runs the window's event loop, whose
+  // timer ticks again: the pass in progress is not entered twice.
+  if (dans_passage_) return false;
   // A pass that was left waiting for the sound card is carried on; a new one
   // starts only once the previous one finished. In the stopped state one
   // empty pass runs, then the loop stays idle.
   const bool en_cours = !Passage_termine && (Reception_active || Emission_active);
-  if (!Boucle_active || !(Passage_termine || en_cours)) return;
+  if (!Boucle_active || !(Passage_termine || en_cours)) return false;
+  dans_passage_ = true;
   Passage_termine = false;
   if (Reception_active) reception.Traitement_reception(Passage_termine);
   if (Emission_active) emetteur.Remplissage_emission(Passage_termine);
+  dans_passage_ = false;
+  // A finished pass means a new one is due at the next tick; a pass still
+  // open returned because it waits for the sound card.
+  return Boucle_active && Passage_termine;
+}
+
+int TraducteurEditeurPsk::Descripteur_reveil() {
+  return wave_->Descripteur_reveil();
+}
+
+void TraducteurEditeurPsk::Acquittement_reveil() {
+  wave_->Acquittement_reveil();
 }
 
 }  // namespace talven

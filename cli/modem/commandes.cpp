@@ -1,5 +1,6 @@
 #include "cli/modem/commandes.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,13 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/fonctions_pascal.h"
-#include "app/manipulation_serie.h"
-#include "app/pilote_serie.h"
-#include "audio/fonctions_mixer.h"
-#include "audio/fonctions_wave.h"
+#include "app/station/station.h"
 #include "audio/messages_alsa.h"
-#include "audio/son_alsa.h"
 #include "audio/son_simule.h"
 #include "cli/modem/fichier_audio.h"
 #include "cli/modem/mesures.h"
@@ -109,37 +105,33 @@ class VueTerminal final : public ObservateurTransceiver {
   bool verrouille = false;
 };
 
-// A station around the engine: its collaborators, built in order. The mixer
-// is left as the operator set it: a file has none, and a headless station
-// must not change the levels of the desktop's sound card behind its back.
-struct Station {
-  Station(Peripherique_son& carte, ObservateurTransceiver& vue, int32_t classe, bool maitre)
-      : wave(carte, boite),
-        mixer(nullptr),
-        enregistrement(boite),
-        moteur(wave, mixer, pascal, enregistrement, boite, langue, sequences, &vue) {
-    mixer.Reglage_logiciel = false;
+// The station around the engine, with the terminal's message box and view.
+// The mixer is left as the operator set it: a file has none, and a headless
+// station must not change the levels of the desktop's sound card behind its
+// back.
+struct Poste {
+  Poste(const Parametres_station& parametres, ObservateurTransceiver& vue, int32_t classe, bool maitre)
+      : station(parametres, boite), moteur(station.moteur) {
+    station.mixer.Reglage_logiciel = false;
+    moteur.Attache_observateur(&vue);
     moteur.Classe_processeur = classe;
     moteur.Mode_maitre_actif = maitre;
   }
-
-  // The tuned frequency (tenths of a hertz) as a click writes it; the
-  // caller restarts reception or starts a transmission on it.
-  void Accord(int32_t frequence) {
-    Costas& c = moteur.chaine.costas;
-    c.Frequence_reference = frequence;
-    c.Frequence_centrale = static_cast<double>(static_cast<Etendu>(frequence) * 0.1L);
-    moteur.Affichage_frequences();
+  // The stepped simulated card.
+  static Parametres_station Simule() { return Parametres_station{}; }
+  // The sound card `peripherique`, with the Linux serial driver for keying.
+  static Parametres_station Reel(const std::string& peripherique) {
+    Parametres_station p;
+    p.carte = Parametres_station::Carte::Alsa;
+    p.peripherique = peripherique;
+    p.serie = Parametres_station::Serie::Linux;
+    return p;
   }
+  SonSimule& Carte() { return *station.Carte_simulee(); }
 
   BoiteTerminal boite;
-  Langue langue{1};
-  std::array<Texte, SaisieEmission::Nombre_sequences> sequences{};
-  FonctionsPascal pascal;
-  FonctionsWave wave;
-  FonctionsMixer mixer;
-  EnregistrementQso enregistrement;
-  TraducteurEditeurPsk moteur;
+  Station station;
+  TraducteurEditeurPsk& moteur;
 };
 
 // Progress on standard error, only when it is a terminal and the work long.
@@ -195,20 +187,20 @@ struct Emission {
 // transmission is drained, the idle buffers still queued then, and the
 // stop. False when the transmission could not start or never drained.
 bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
-  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
-  carte.Sortie_memoire();
   VueTerminal vue;
-  Station s(carte, vue, 2, true);
+  Poste s(Poste::Simule(), vue, 2, true);
+  SonSimule& carte = s.Carte();
+  carte.Sortie_memoire();
   TraducteurEditeurPsk& m = s.moteur;
   m.A_l_activation_de_la_fiche();
-  s.Accord(frequence);
+  m.Accord(frequence);
   m.Passage_emission();
   if (!m.Emission_active) return false;
 
   size_t suivant = 0;
   auto alimentation = [&] {
-    while (suivant < texte.size() && m.saisie.Texte_a_emettre.size() < SaisieEmission::Longueur_maximale) {
-      uint8_t c = m.saisie.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
+    while (suivant < texte.size() && m.Longueur_texte_a_emettre() < SaisieEmission::Longueur_maximale) {
+      uint8_t c = m.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
       if (c != 0) {
         e.envoye += static_cast<char>(c);
         e.bits += Code_caractere(c).size();
@@ -224,13 +216,13 @@ bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
   for (uint64_t joues = 0;; ++joues) {
     alimentation();
     progression.Avance(suivant);
-    if (suivant == texte.size() && m.saisie.Texte_a_emettre.empty() && m.emetteur.Emission_terminee()) break;
+    if (suivant == texte.size() && m.Longueur_texte_a_emettre() == 0 && m.Emission_terminee()) break;
     if (joues == limite || !carte.Completer_sortie()) return false;
     // The refill of the buffer just played, then the encoding that keeps a
     // buffer's worth ahead; two passes at most, bounded all the same.
     for (int k = 0; k < 64; ++k) {
       m.Timer();
-      if (!Sortie_terminee(s.wave) && m.emetteur.Echantillons_a_emettre.size() >= Taille_tampon) break;
+      if (!Sortie_terminee(s.station.wave) && m.Echantillons_a_emettre() >= Taille_tampon) break;
     }
   }
   // The two buffers queued when the transmission drained hold idle marks
@@ -265,14 +257,12 @@ uint64_t Nombre_tampons(uint64_t echantillons) {
 // for real time would. False when the engine did not take the buffer.
 bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
   if (!carte.Completer_entree()) return false;
-  const uint64_t pris = m.reception.Tampons_pris;
+  const uint64_t pris = m.Tampons_recus();
   // One call takes the buffer; each further call processes pending samples
   // until none is left. Bounded: a sample per call at worst.
-  for (int k = 0; k < 4 * Taille_tampon && m.reception.Tampons_pris == pris; ++k) m.Timer();
-  if (m.reception.Tampons_pris == pris) return false;
-  for (int k = 0; k < 4 * Taille_tampon && m.reception.Position_lecture <= m.reception.Nombre_echantillons;
-       ++k)
-    m.Timer();
+  for (int k = 0; k < 4 * Taille_tampon && m.Tampons_recus() == pris; ++k) m.Timer();
+  if (m.Tampons_recus() == pris) return false;
+  for (int k = 0; k < 4 * Taille_tampon && m.Echantillons_en_attente(); ++k) m.Timer();
   return true;
 }
 
@@ -288,20 +278,17 @@ void Trace(uint64_t tampon, const TraducteurEditeurPsk& m, const VueTerminal& v)
 // The buffer (1-based, counted from the start of reception) whose spectrum
 // shows the strongest line between 200 and 2200 Hz, 0 when none shows any.
 uint64_t Tampon_du_pic(const std::function<void(SonSimule&)>& source, uint64_t tampons, int32_t classe) {
-  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
-  source(carte);
   VueTerminal vue;
   vue.actif = false;
-  Station s(carte, vue, classe, false);
+  Poste s(Poste::Simule(), vue, classe, false);
+  SonSimule& carte = s.Carte();
+  source(carte);
   s.moteur.A_l_activation_de_la_fiche();
   uint64_t meilleur = 0;
   int64_t valeur = 0;
   for (uint64_t b = 1; b <= tampons; ++b) {
     if (!Tampon_recu(carte, s.moteur)) break;
-    const SpectreReception& sp = s.moteur.spectre;
-    int32_t p =
-        sp.Recherche_pic(SpectreReception::Premier_canal_affiche, SpectreReception::Dernier_canal_affiche);
-    int64_t v = sp.Fourier.Spectre[static_cast<size_t>(p)];
+    int64_t v = s.moteur.Valeur_canal(s.moteur.Canal_pic());
     if (v > valeur) {
       valeur = v;
       meilleur = b;
@@ -314,17 +301,17 @@ uint64_t Tampon_du_pic(const std::function<void(SonSimule&)>& source, uint64_t t
 // strongest line of buffer `clic` tunes to: the same spectrum as in the
 // search, up to that buffer, and the click on its peak.
 int32_t Accord_sur_pic(const std::function<void(SonSimule&)>& source, uint64_t clic, int32_t classe) {
-  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
-  source(carte);
   VueTerminal vue;
   vue.actif = false;
-  Station s(carte, vue, classe, false);
+  Poste s(Poste::Simule(), vue, classe, false);
+  SonSimule& carte = s.Carte();
+  source(carte);
   TraducteurEditeurPsk& m = s.moteur;
   m.A_l_activation_de_la_fiche();
   for (uint64_t b = 1; b <= clic; ++b)
     if (!Tampon_recu(carte, m)) break;
-  m.Image_spectreMouseDown(m.spectre.Pixel_canal(m.spectre.Meilleur_canal));
-  return m.chaine.costas.Frequence_reference;
+  m.Image_spectreMouseDown(m.Pixel_canal(m.Canal_pic()));
+  return m.Frequence_reference();
 }
 
 // Receives `echantillons` samples from the source that `source` sets on the
@@ -346,13 +333,13 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
       std::fprintf(stderr, "tuned on the strongest line: %.1f Hz\n", frequence / 10.0);
     }
   }
-  SonSimule carte(SonSimule::Rythme::Pas_a_pas);
-  source(carte);
   VueTerminal vue;
-  Station s(carte, vue, p.classe, !p.automatique);
+  Poste s(Poste::Simule(), vue, p.classe, !p.automatique);
+  SonSimule& carte = s.Carte();
+  source(carte);
   TraducteurEditeurPsk& m = s.moteur;
   m.A_l_activation_de_la_fiche();
-  s.Accord(frequence);
+  m.Accord(frequence);
   m.Relance_traduction();
   if (!m.Reception_active) return false;
   Progression progression("decoding", tampons, echantillons > 60 * 11025);
@@ -441,34 +428,35 @@ int Loopback(const Options& o) {
 
 namespace {
 
-// One tick of the window timer, about every millisecond.
+// One tick of the window timer: about every millisecond while a pass has
+// work; when the loop waits for the sound card, until the card finishes a
+// buffer (at most a tenth of a second, so an interruption is seen soon).
 void Tic(TraducteurEditeurPsk& m) {
-  m.Timer();
-  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (m.Timer()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return;
+  }
+  pollfd reveil{m.Descripteur_reveil(), POLLIN, 0};
+  if (reveil.fd < 0 || poll(&reveil, 1, 100) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  m.Acquittement_reveil();
 }
 
 }  // namespace
 
 int Transmit(const Options& o) {
-  SonAlsa carte(o.peripherique);
-  Serie_linux pilote;
-  ManipulationSerie manipulation(pilote);
   VueTerminal vue;
-  Station s(carte, vue, 2, true);
+  Poste s(Poste::Reel(o.peripherique), vue, 2, true);
   TraducteurEditeurPsk& m = s.moteur;
   if (o.port != 0) {
-    manipulation.Choix_port_serie(static_cast<uint8_t>(o.port));
-    if (!manipulation.Ouverture_port_serie(o.port))
-      return Echec(Vers_utf8(manipulation.Message_port_non_ouvert(s.langue)));
-    s.pascal.Attache_registre_controle_modem(&manipulation);
-    m.emetteur.Port_serie_actif = true;
-    m.emetteur.Adresse_MCR = manipulation.Adresse_MCR;
+    s.station.Choix_port_serie(static_cast<uint8_t>(o.port));
+    if (!s.station.Ouverture_port_serie())
+      return Echec(Vers_utf8(s.station.manipulation.Message_port_non_ouvert(s.station.langue)));
   }
   Installation_interruption();
   const Texte texte = Lecture_texte(o);
-  s.wave.Affichage_erreurs_son = 1;
+  s.station.wave.Affichage_erreurs_son = 1;
   m.A_l_activation_de_la_fiche();
-  s.Accord(o.frequence);
+  m.Accord(o.frequence);
   m.Passage_emission();
   if (!m.Emission_active) return Echec_carte(o.peripherique + ": the transmission could not start");
   std::fprintf(stderr, "transmitting on %.1f Hz (Ctrl-C stops)\n", o.frequence / 10.0);
@@ -485,14 +473,13 @@ int Transmit(const Options& o) {
       // already modulated go out, then the transmission stops once drained.
       arret_demande = true;
       suivant = texte.size();
-      m.saisie.Texte_a_emettre.clear();
-      m.saisie.Longueur_texte = 0;
+      m.Abandon_texte();
       debut_arret = std::chrono::steady_clock::now();
     }
-    while (suivant < texte.size() && m.saisie.Texte_a_emettre.size() < SaisieEmission::Longueur_maximale)
-      m.saisie.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
-    const bool tout_envoye = suivant == texte.size() && m.saisie.Texte_a_emettre.empty();
-    if (tout_envoye && m.emetteur.Emission_terminee()) m.Arret_sans_retour_au_menu();
+    while (suivant < texte.size() && m.Longueur_texte_a_emettre() < SaisieEmission::Longueur_maximale)
+      m.Ajout_caractere(static_cast<uint8_t>(texte[suivant++]));
+    const bool tout_envoye = suivant == texte.size() && m.Longueur_texte_a_emettre() == 0;
+    if (tout_envoye && m.Emission_terminee()) m.Arret_sans_retour_au_menu();
     // A second Ctrl-C, or a drain that takes longer than a few buffers,
     // ends at once: the engine's destructor stops the output and unkeys.
     if (arret_demande && (interruptions.load() > 1 ||
@@ -505,16 +492,15 @@ int Transmit(const Options& o) {
 }
 
 int Receive(const Options& o) {
-  SonAlsa carte(o.peripherique);
   VueTerminal vue;
   vue.direct = true;
-  Station s(carte, vue, o.classe, true);
+  Poste s(Poste::Reel(o.peripherique), vue, o.classe, true);
   TraducteurEditeurPsk& m = s.moteur;
   Installation_interruption();
-  s.wave.Affichage_erreurs_son = 1;
+  s.station.wave.Affichage_erreurs_son = 1;
   m.A_l_activation_de_la_fiche();
   if (m.Entree_ouverte) {
-    s.Accord(o.frequence);
+    m.Accord(o.frequence);
     m.Relance_traduction();
   }
   if (!m.Entree_ouverte) return Echec_carte(o.peripherique + ": the input could not be opened");

@@ -20,6 +20,8 @@ struct Fenetre final : ObservateurSpectre, ActionsAccord {
   std::vector<std::string> actions;
   void S_sur_B(VueTexte texte) override { textes.emplace_back(texte); }
   void Spectre_a_redessiner() override { ++redessins; }
+  void Affichage_image_spectre() override { ++images_montrees; }
+  int images_montrees = 0;
   void Affichage_frequences() override { actions.emplace_back("frequences"); }
   void Relance_traduction() override { actions.emplace_back("relance"); }
 };
@@ -122,6 +124,7 @@ TEST_F(Spectre, SilenceShowsFlatCurveUnknownRatioAndFirstMarkerAt500HzWithoutRet
   EXPECT_EQ(costas.Frequence_reference, 5000);
   EXPECT_TRUE(fenetre.actions.empty());
   EXPECT_EQ(fenetre.redessins, 1);
+  EXPECT_EQ(fenetre.images_montrees, 1);
 
   // Later displays keep the marker where it is, still without retuning.
   spectre.Pas_spectre(silence);
@@ -129,6 +132,12 @@ TEST_F(Spectre, SilenceShowsFlatCurveUnknownRatioAndFirstMarkerAt500HzWithoutRet
   EXPECT_FALSE(spectre.Marquage_automatique);
   EXPECT_TRUE(fenetre.actions.empty());
   EXPECT_EQ(fenetre.redessins, 2);
+  EXPECT_EQ(fenetre.images_montrees, 2);
+  const DessinSpectre d = spectre.Dessin();
+  EXPECT_TRUE(d.Courbe_tracee);
+  ASSERT_EQ(d.Points_courbe.size(), 329u);
+  EXPECT_EQ(d.Points_courbe[328].y, 224);
+  EXPECT_EQ(d.Marqueur.gauche, 47);
 }
 
 TEST_F(Spectre, FrenchLabelOnSilence) {

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/registre_controle_modem.h"
+#include "app/station/station.h"
 #include "audio/son_simule.h"
+#include "tests/support/acces_unites.h"
 #include "tests/support/boite_messages_enregistreuse.h"
 
 namespace talven {
@@ -61,23 +63,28 @@ class RegistreTest final : public Registre_controle_modem {
 // instead of hanging it.
 constexpr int Pas_max = 2000;
 
-class Station : public ::testing::Test {
+class Moteur : public ::testing::Test {
  protected:
-  Station() {
+  Moteur() {
+    station.Textes_sequences[0] = "SEQ";
     wave.Affichage_erreurs_son = 1;
     son.Sortie_boucle();
     son.Source_boucle();
-    pascal.Attache_registre_controle_modem(&registre);
-    trx.emetteur.Port_serie_actif = true;
+    station.pascal.Attache_registre_controle_modem(&registre);
+    trx.Reglage_manipulation(true, 0x3FC);
+    trx.Attache_observateur(&observateur);
   }
+  // The register goes before the station, whose engine still releases the
+  // transmitter as it stops.
+  ~Moteur() override { station.pascal.Attache_registre_controle_modem(nullptr); }
 
   // Services output buffers one at a time until the transmission is drained.
   void Jusqu_au_repos() {
-    for (int i = 0; i < Pas_max && !trx.emetteur.Emission_terminee(); ++i) {
+    for (int i = 0; i < Pas_max && !trx.Emission_terminee(); ++i) {
       if (son.Completer_sortie()) octets_boucle += 3675;
       trx.Timer();
     }
-    ASSERT_TRUE(trx.emetteur.Emission_terminee());
+    ASSERT_TRUE(trx.Emission_terminee());
   }
 
   // Receives what was looped, completing an input buffer only once the
@@ -85,7 +92,7 @@ class Station : public ::testing::Test {
   void Reception_boucle(size_t jusqu_a = 0) {
     const size_t fin = jusqu_a != 0 ? jusqu_a : octets_boucle / 3675;
     for (int i = 0; i < 10 * Pas_max && tampons_recus < fin; ++i) {
-      if (trx.reception.Position_lecture > trx.reception.Nombre_echantillons && son.Completer_entree()) {
+      if (u.reception.Position_lecture > u.reception.Nombre_echantillons && son.Completer_entree()) {
         ++tampons_recus;
       }
       trx.Timer();
@@ -108,7 +115,7 @@ class Station : public ::testing::Test {
     trx.Passage_emission();
     ASSERT_TRUE(trx.Emission_active);
     Tampons_emis(6);
-    for (char c : texte) trx.saisie.Ajout_caractere(static_cast<uint8_t>(c));
+    for (char c : texte) trx.Ajout_caractere(static_cast<uint8_t>(c));
     Jusqu_au_repos();
     trx.Passage_reception();
     ASSERT_TRUE(trx.Reception_active);
@@ -125,17 +132,15 @@ class Station : public ::testing::Test {
 
   size_t octets_boucle = 0;  // bytes played into the loop
   size_t tampons_recus = 0;  // input buffers completed
-  SonSimule son{SonSimule::Rythme::Pas_a_pas};
   test::Boite_messages_enregistreuse boite;
-  FonctionsWave wave{son, boite};
-  FonctionsMixer mixer{nullptr};
-  FonctionsPascal pascal;
-  RegistreTest registre{wave};
-  EnregistrementQso qso{boite};
-  Langue langue{1};
-  std::array<Texte, 8> sequences{"SEQ"};
   ObservateurTest observateur;
-  TraducteurEditeurPsk trx{wave, mixer, pascal, qso, boite, langue, sequences, &observateur};
+  Station station{Parametres_station{}, boite};
+  SonSimule& son = *station.Carte_simulee();
+  FonctionsWave& wave = station.wave;
+  EnregistrementQso& qso = station.enregistrement;
+  TraducteurEditeurPsk& trx = station.moteur;
+  AccesUnites u{trx};
+  RegistreTest registre{wave};
 };
 
 struct CasLiaison {
@@ -143,19 +148,18 @@ struct CasLiaison {
   int32_t frequence;  // tenths of a hertz
 };
 
-class Liaison : public Station, public ::testing::WithParamInterface<CasLiaison> {};
+class Liaison : public Moteur, public ::testing::WithParamInterface<CasLiaison> {};
 
 TEST_P(Liaison, TexteEmisEstDecode) {
   const CasLiaison cas = GetParam();
   trx.Classe_processeur = cas.classe;
   trx.A_l_activation_de_la_fiche();
-  trx.chaine.costas.Frequence_reference = cas.frequence;
-  trx.chaine.costas.Frequence_centrale = cas.frequence * 0.1;
+  trx.Accord(cas.frequence);
   const Texte texte = "CQ DE F6XYZ 73 = QRZ? 0123456789";
   Emission_puis_reception(texte);
   EXPECT_EQ(trx.Frequence_emission, cas.frequence);
-  Verification_recu(trx.memo1.Texte_memo(), texte);
-  EXPECT_TRUE(trx.decodeur.Signal_verrouille());
+  Verification_recu(trx.Texte_memo(MemoFenetre::Memo1), texte);
+  EXPECT_TRUE(trx.Signal_verrouille());
   EXPECT_TRUE(boite.messages.empty()) << boite.En_utf8().front();
 }
 
@@ -167,38 +171,38 @@ INSTANTIATE_TEST_SUITE_P(ClassesEtFrequences, Liaison,
                                   std::to_string(cas.param.frequence);
                          });
 
-TEST_F(Station, AccordParClicRelanceLaReceptionEtLeDecodageReprend) {
+TEST_F(Moteur, AccordParClicRelanceLaReceptionEtLeDecodageReprend) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   Tampons_emis(6);
   for (char c : VueTexte("RYRYRYRYRYRYRYRYRYRY PREMIERE PARTIE SECONDE PARTIE"))
-    trx.saisie.Ajout_caractere(c);
+    trx.Ajout_caractere(c);
   Jusqu_au_repos();
   trx.Passage_reception();
   // A few seconds in, the operator clicks on the 500 Hz pixel: master mode
   // tunes to 497.8 Hz and restarts the input and the chain.
   Reception_boucle(12);
-  const size_t avant = trx.memo1.Texte_memo().size();
+  const size_t avant = trx.Texte_memo(MemoFenetre::Memo1).size();
   trx.Image_spectreMouseDown(49);
-  EXPECT_EQ(trx.chaine.costas.Frequence_reference, 4978);
-  EXPECT_DOUBLE_EQ(trx.filtre.f_lo, 498.0 - 15);
-  EXPECT_EQ(trx.reception.Nombre_echantillons, 0);
+  EXPECT_EQ(trx.Frequence_reference(), 4978);
+  EXPECT_DOUBLE_EQ(u.filtre.f_lo, 498.0 - 15);
+  EXPECT_EQ(u.reception.Nombre_echantillons, 0);
   EXPECT_TRUE(trx.Entree_ouverte);
   Reception_boucle();
-  const Texte& recu = trx.memo1.Texte_memo();
+  const Texte& recu = trx.Texte_memo(MemoFenetre::Memo1);
   EXPECT_GT(recu.size(), avant);
   EXPECT_EQ(recu.substr(recu.size() - 14), "SECONDE PARTIE") << recu;
 }
 
-TEST_F(Station, EffacementEmisRetireLeDernierCaractereRecuChezLeCorrespondant) {
+TEST_F(Moteur, EffacementEmisRetireLeDernierCaractereRecuChezLeCorrespondant) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   Tampons_emis(6);
-  for (uint8_t k : {'V', 'A', 'B'}) trx.saisie.Appui_touche(k);
-  for (int i = 0; i < Pas_max && !trx.saisie.Texte_a_emettre.empty(); ++i) Tampons_emis(1);
+  for (uint8_t k : {'V', 'A', 'B'}) trx.Appui_touche(k);
+  for (int i = 0; i < Pas_max && !u.saisie.Texte_a_emettre.empty(); ++i) Tampons_emis(1);
   // Nothing pending: the backspace sends the deletion character.
-  EXPECT_EQ(trx.saisie.Appui_touche(8), 8);
-  EXPECT_EQ(trx.saisie.Texte_a_emettre, "<");
+  EXPECT_EQ(trx.Appui_touche(8), 8);
+  EXPECT_EQ(u.saisie.Texte_a_emettre, "<");
   Jusqu_au_repos();
   const Texte emis = qso.Contenu();
   EXPECT_EQ(emis.substr(emis.size() - 6), Depuis_utf8("É \r\nVA"));
@@ -210,28 +214,28 @@ TEST_F(Station, EffacementEmisRetireLeDernierCaractereRecuChezLeCorrespondant) {
   EXPECT_EQ(recu.find('B'), Texte::npos) << recu;
 }
 
-TEST_F(Station, SequenceDerriereDuTexteEnAttenteEstRenvoyeeUneFois) {
+TEST_F(Moteur, SequenceDerriereDuTexteEnAttenteEstRenvoyeeUneFois) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
-  for (uint8_t k : {'A', 'B', 'C', 'D', 'E'}) trx.saisie.Appui_touche(k);
-  trx.saisie.SequenceNClick(1);
-  EXPECT_EQ(trx.saisie.Memo2.Texte_memo(), "ABCDE");
+  for (uint8_t k : {'A', 'B', 'C', 'D', 'E'}) trx.Appui_touche(k);
+  trx.SequenceNClick(1);
+  EXPECT_EQ(trx.Texte_memo(MemoFenetre::Memo2), "ABCDE");
   Jusqu_au_repos();
-  EXPECT_EQ(trx.saisie.Memo2.Texte_memo(), "ABCDESEQ");
-  EXPECT_FALSE(trx.saisie.Sequence_en_cours);
-  EXPECT_NE(trx.memo3.Texte_memo().find("ABCDESEQ>"), Texte::npos) << trx.memo3.Texte_memo();
+  EXPECT_EQ(trx.Texte_memo(MemoFenetre::Memo2), "ABCDESEQ");
+  EXPECT_FALSE(trx.Sequence_en_cours());
+  EXPECT_NE(trx.Texte_memo(MemoFenetre::Memo3).find("ABCDESEQ>"), Texte::npos) << trx.Texte_memo(MemoFenetre::Memo3);
 }
 
-TEST_F(Station, FinDEmissionRefuseeAvantLeRepos) {
+TEST_F(Moteur, FinDEmissionRefuseeAvantLeRepos) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   Jusqu_au_repos();
   // Typed while idle, not yet taken by the transmitter: every request to
   // end is refused until the text and the idle mark after it have been
   // played.
-  for (char c : VueTexte("HELLO")) trx.saisie.Ajout_caractere(c);
+  for (char c : VueTexte("HELLO")) trx.Ajout_caractere(c);
   int refus = 0;
-  for (; refus < Pas_max && !trx.emetteur.Emission_terminee(); ++refus) {
+  for (; refus < Pas_max && !trx.Emission_terminee(); ++refus) {
     trx.Arret_sans_retour_au_menu();
     trx.Retour_au_menu();
     trx.Touche_echap();
@@ -257,28 +261,28 @@ TEST_F(Station, FinDEmissionRefuseeAvantLeRepos) {
   EXPECT_EQ(observateur.fermetures, 1);
 }
 
-TEST_F(Station, EnregistrementPleinSignaleUneSeuleFois) {
+TEST_F(Moteur, EnregistrementPleinSignaleUneSeuleFois) {
   trx.A_l_activation_de_la_fiche();
   while (qso.Index_QSO() < EnregistrementQso::Seuil_plein - 10) qso.Ajout_QSO('.');
   trx.Passage_emission();
-  for (char c : VueTexte("0123456789ABCDEFGHIJ")) trx.saisie.Ajout_caractere(c);
+  for (char c : VueTexte("0123456789ABCDEFGHIJ")) trx.Ajout_caractere(c);
   Jusqu_au_repos();
   EXPECT_EQ(qso.Index_QSO(), EnregistrementQso::Taille);
   EXPECT_EQ(boite.messages, std::vector<Texte>{Texte(EnregistrementQso::Message_plein)});
 }
 
-TEST_F(Station, PremiereDemandeDeFinPendantUneSequenceAnnuleSeulementLaSequence) {
+TEST_F(Moteur, PremiereDemandeDeFinPendantUneSequenceAnnuleSeulementLaSequence) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
-  trx.saisie.SequenceNClick(1);
-  ASSERT_TRUE(trx.saisie.Sequence_en_cours);
+  trx.SequenceNClick(1);
+  ASSERT_TRUE(trx.Sequence_en_cours());
   trx.Passage_reception();
-  EXPECT_FALSE(trx.saisie.Sequence_en_cours);
-  EXPECT_TRUE(trx.saisie.Texte_a_emettre.empty());
+  EXPECT_FALSE(trx.Sequence_en_cours());
+  EXPECT_TRUE(u.saisie.Texte_a_emettre.empty());
   EXPECT_TRUE(trx.Emission_active);
 }
 
-TEST_F(Station, DebutDEmissionAFileVideDonneLePrechargementPuisLesMarquesDeRepos) {
+TEST_F(Moteur, DebutDEmissionAFileVideDonneLePrechargementPuisLesMarquesDeRepos) {
   son.Sortie_memoire();
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
@@ -301,28 +305,28 @@ TEST_F(Station, DebutDEmissionAFileVideDonneLePrechargementPuisLesMarquesDeRepos
 
   EXPECT_TRUE(std::all_of(observateur.transmission_a_faire.begin(), observateur.transmission_a_faire.end(),
                           [](bool v) { return !v; }));
-  EXPECT_FALSE(trx.emetteur.Label5_rouge);
-  EXPECT_EQ(trx.memo3.Texte_memo().find_first_not_of('>'), Texte::npos);
+  EXPECT_FALSE(u.emetteur.Label5_rouge);
+  EXPECT_EQ(trx.Texte_memo(MemoFenetre::Memo3).find_first_not_of('>'), Texte::npos);
 }
 
-TEST_F(Station, TamponEnRetardCompleteParLaPorteuseDeSignePositif) {
+TEST_F(Moteur, TamponEnRetardCompleteParLaPorteuseDeSignePositif) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   // A space leaves the phase reversed; the idle marks keep it so.
-  trx.saisie.Ajout_caractere(' ');
+  trx.Ajout_caractere(' ');
   Echantillons en_file;
   FiltrePasseBande filtre;
   Modulateur attendu(filtre);
-  for (int i = 0; i < 50 && !trx.emetteur.Label5_rouge; ++i) {
+  for (int i = 0; i < 50 && !u.emetteur.Label5_rouge; ++i) {
     son.Completer_sortie();
-    en_file = trx.emetteur.Echantillons_a_emettre;
-    filtre = trx.filtre;
-    attendu.Frequence_emission = trx.modulateur.Frequence_emission;
-    attendu.Phase_porteuse = trx.modulateur.Phase_porteuse;
-    attendu.Etat_phase = trx.modulateur.Etat_phase;
+    en_file = u.emetteur.Echantillons_a_emettre;
+    filtre = u.filtre;
+    attendu.Frequence_emission = u.modulateur.Frequence_emission;
+    attendu.Phase_porteuse = u.modulateur.Phase_porteuse;
+    attendu.Etat_phase = u.modulateur.Etat_phase;
     trx.Timer();
   }
-  ASSERT_TRUE(trx.emetteur.Label5_rouge);
+  ASSERT_TRUE(u.emetteur.Label5_rouge);
   EXPECT_EQ(attendu.Etat_phase, 180);
   ASSERT_LT(en_file.size(), 3675u);
   Echantillons reference = en_file;
@@ -338,32 +342,32 @@ TEST_F(Station, TamponEnRetardCompleteParLaPorteuseDeSignePositif) {
   trx.Timer();
   son.Completer_sortie();
   trx.Timer();
-  EXPECT_FALSE(trx.emetteur.Label5_rouge);
+  EXPECT_FALSE(u.emetteur.Label5_rouge);
 }
 
-TEST_F(Station, TraitementEnRetardSauteLaFinDuTamponAncien) {
+TEST_F(Moteur, TraitementEnRetardSauteLaFinDuTamponAncien) {
   trx.A_l_activation_de_la_fiche();
   ASSERT_TRUE(son.Completer_entree());
   ASSERT_TRUE(son.Completer_entree());
   trx.Timer();  // first buffer taken, one sample processed
   trx.Timer();  // second buffer found complete before the next sample
-  EXPECT_EQ(trx.reception.Nombre_echantillons, 2 * 3675);
-  EXPECT_EQ(trx.reception.Position_lecture, 3);
+  EXPECT_EQ(u.reception.Nombre_echantillons, 2 * 3675);
+  EXPECT_EQ(u.reception.Position_lecture, 3);
   ASSERT_TRUE(son.Completer_entree());
   trx.Timer();  // third buffer: the older one is not processed
-  EXPECT_TRUE(trx.reception.Label5_rouge);
-  EXPECT_EQ(trx.reception.Position_lecture, 2);  // first sample of the previous buffer, then one processed
+  EXPECT_TRUE(u.reception.Label5_rouge);
+  EXPECT_EQ(u.reception.Position_lecture, 2);  // first sample of the previous buffer, then one processed
   EXPECT_EQ(observateur.label5, (std::vector<bool>{false, true}));
 
   // Keeping up again: the lamp goes back to the button-face colour.
   for (int i = 0; i < 10; ++i) trx.Timer();
-  ASSERT_GT(trx.reception.Position_lecture, 3675);
+  ASSERT_GT(u.reception.Position_lecture, 3675);
   ASSERT_TRUE(son.Completer_entree());
   trx.Timer();
-  EXPECT_FALSE(trx.reception.Label5_rouge);
+  EXPECT_FALSE(u.reception.Label5_rouge);
 }
 
-TEST_F(Station, TamponPrisJusquAuPremierOctetNul) {
+TEST_F(Moteur, TamponPrisJusquAuPremierOctetNul) {
   trx.A_l_activation_de_la_fiche();
   struct Cas {
     size_t zero;  // position of the 0-valued byte, 3675 for none
@@ -376,36 +380,35 @@ TEST_F(Station, TamponPrisJusquAuPremierOctetNul) {
     entete.Donnees = donnees.data();
     entete.Longueur_tampon = 3675;
     entete.Octets_enregistres = 3675;
-    trx.reception.Vidage();
+    u.reception.Vidage();
     observateur.saturation.clear();
-    trx.reception.Prise_tampon(entete, false);
-    EXPECT_EQ(trx.reception.Longueur_copie, cas.longueur_copie);
+    u.reception.Prise_tampon(entete, false);
+    EXPECT_EQ(u.reception.Longueur_copie, cas.longueur_copie);
     EXPECT_EQ(observateur.saturation, std::vector<bool>{cas.zero < 3675}) << cas.zero;
     EXPECT_EQ(entete.Octets_enregistres, 0u);
     // The samples recorded after the 0 are kept for the chain.
-    ASSERT_EQ(trx.reception.Nombre_echantillons, 3675);
-    EXPECT_EQ(trx.reception.Echantillons_recus[3674], 200);
+    ASSERT_EQ(u.reception.Nombre_echantillons, 3675);
+    EXPECT_EQ(u.reception.Echantillons_recus[3674], 200);
   }
 }
 
-TEST_F(Station, PremierClicDeModeIgnoreLeSuivantRelanceEnEsclave) {
+TEST_F(Moteur, PremierClicDeModeIgnoreLeSuivantRelanceEnEsclave) {
   trx.A_l_activation_de_la_fiche();
-  trx.chaine.costas.Frequence_reference = 7000;
-  trx.chaine.costas.Frequence_centrale = 700.0;
+  trx.Accord(7000);
   trx.Mode_esclaveClick();
   EXPECT_TRUE(trx.Mode_maitre_actif);
   EXPECT_EQ(observateur.fenetre, "TALVEN IN \"MASTER\" MODE");
   trx.Mode_esclaveClick();
   EXPECT_FALSE(trx.Mode_maitre_actif);
-  EXPECT_FALSE(trx.chaine.costas.Mode_maitre_actif);
+  EXPECT_FALSE(u.chaine.costas.Mode_maitre_actif);
   EXPECT_EQ(observateur.fenetre, "TALVEN TRANSLATOR EDITOR IN \"SLAVE\" MODE");
   EXPECT_TRUE(trx.Reception_active);
   EXPECT_TRUE(trx.Entree_ouverte);
-  EXPECT_EQ(trx.chaine.costas.Frequence_reference, 7000);
-  EXPECT_DOUBLE_EQ(trx.filtre.f_lo, 700.0 - 15);
+  EXPECT_EQ(trx.Frequence_reference(), 7000);
+  EXPECT_DOUBLE_EQ(u.filtre.f_lo, 700.0 - 15);
 }
 
-TEST_F(Station, FrequenceDEmissionSelonLeMode) {
+TEST_F(Moteur, FrequenceDEmissionSelonLeMode) {
   struct Cas {
     bool maitre;
     int32_t suivie;     // tracked, tenths of a hertz
@@ -416,38 +419,37 @@ TEST_F(Station, FrequenceDEmissionSelonLeMode) {
        {Cas{true, 7012, 6000, 6000}, Cas{false, 7012, 7012, 7012}, Cas{false, 22110, 22000, 22000}}) {
     trx.Mode_maitre_actif = cas.maitre;
     trx.A_l_activation_de_la_fiche();
-    trx.chaine.costas.Frequence_reference = 6000;
-    trx.chaine.costas.Frequence_centrale = 600.0;
-    trx.chaine.costas.Frequence_suivie = cas.suivie;
-    trx.chaine.costas.Frequence_moyenne = cas.suivie * 0.1;
+    trx.Accord(6000);
+    u.chaine.costas.Frequence_suivie = cas.suivie;
+    u.chaine.costas.Frequence_moyenne = cas.suivie * 0.1;
     trx.Passage_emission();
     ASSERT_TRUE(trx.Emission_active);
     EXPECT_EQ(trx.Frequence_emission, cas.emission);
-    EXPECT_EQ(trx.modulateur.Frequence_emission, cas.emission);
-    EXPECT_EQ(trx.chaine.costas.Frequence_reference, cas.reference);
-    EXPECT_DOUBLE_EQ(trx.filtre.f_lo, cas.emission / 10 - 25);
+    EXPECT_EQ(u.modulateur.Frequence_emission, cas.emission);
+    EXPECT_EQ(trx.Frequence_reference(), cas.reference);
+    EXPECT_DOUBLE_EQ(u.filtre.f_lo, cas.emission / 10 - 25);
     Jusqu_au_repos();
     trx.Arret_sans_retour_au_menu();
     ASSERT_FALSE(trx.Emission_active);
   }
 }
 
-TEST_F(Station, ClasseChangeeSeulementEnReception) {
+TEST_F(Moteur, ClasseChangeeSeulementEnReception) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   trx.P66Click();
   EXPECT_EQ(trx.Classe_processeur, 2);
-  EXPECT_EQ(trx.filtre.L, 80);
+  EXPECT_EQ(u.filtre.L, 80);
   Jusqu_au_repos();
   trx.Passage_reception();
   trx.P66Click();
   EXPECT_EQ(trx.Classe_processeur, 1);
-  EXPECT_EQ(trx.filtre.L, 60);
-  EXPECT_EQ(trx.chaine.Facteur_decimation, 25);
+  EXPECT_EQ(u.filtre.L, 60);
+  EXPECT_EQ(u.chaine.Facteur_decimation, 25);
   EXPECT_TRUE(trx.Entree_ouverte);
 }
 
-TEST_F(Station, EntreeQuiNeSOuvrePasNeBloquePasLaBoucle) {
+TEST_F(Moteur, EntreeQuiNeSOuvrePasNeBloquePasLaBoucle) {
   son.Injecter_echec(SonSimule::Operation::Ouvrir, Sens::Entree, EBUSY);
   trx.A_l_activation_de_la_fiche();
   EXPECT_TRUE(trx.Reception_active);
@@ -467,12 +469,12 @@ struct CasSsurB {
   const char* texte;
 };
 
-class SsurB : public Station, public ::testing::WithParamInterface<CasSsurB> {};
+class SsurB : public Moteur, public ::testing::WithParamInterface<CasSsurB> {};
 
 TEST_P(SsurB, TexteApresQuelquesTampons) {
   son.Source_generateur(GetParam().source);
   trx.A_l_activation_de_la_fiche();
-  trx.chaine.costas.Frequence_centrale = GetParam().frequence;
+  trx.Accord(static_cast<int32_t>(GetParam().frequence * 10));
   for (int i = 0; i < 12; ++i) {
     ASSERT_TRUE(son.Completer_entree());
     for (int j = 0; j < 4; ++j) trx.Timer();
@@ -489,7 +491,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CasSsurB{"tonalite_501", SonSimule::Tonalite(501.0, 0.5), 501.0, "S/N>100"}),
     [](const auto& cas) { return std::string(cas.param.nom); });
 
-TEST_F(Station, ManipulationAvantLeSonEtRelacheApresLArret) {
+TEST_F(Moteur, ManipulationAvantLeSonEtRelacheApresLArret) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   Jusqu_au_repos();
@@ -506,7 +508,7 @@ TEST_F(Station, ManipulationAvantLeSonEtRelacheApresLArret) {
   EXPECT_EQ(registre.ecritures.back(), (E{0x08, false}));
 }
 
-class EchecSortie : public Station, public ::testing::WithParamInterface<SonSimule::Operation> {};
+class EchecSortie : public Moteur, public ::testing::WithParamInterface<SonSimule::Operation> {};
 
 TEST_P(EchecSortie, DebutDEmissionAbandonneProprement) {
   trx.A_l_activation_de_la_fiche();

@@ -1,0 +1,125 @@
+// The station: every platform layer of the transceiver and the engine over
+// them, built in one place for the program, the command-line tool, the
+// benchmarks and the tests.
+//
+// Responsibilities: choose and build the back-ends (sound card: ALSA device
+// by name or the simulated card; mixer: ALSA, simulated or none; serial
+// keying: the Linux driver or the simulated one; PC speaker: the Linux
+// back-ends or silence), then the layers over them in order (wave streaming,
+// mixer control, port space with the keying attached, QSO record, language,
+// the eight sequence texts) and the engine; install the serial-line guard,
+// so a transmitter keyed by this process is released on Ctrl-C, SIGTERM and
+// crash signals; open, close and apply the keying port to the engine.
+// Collaborations: owns everything it builds; a front-end gives it the
+// message box that shows the operator's reports and attaches its view to
+// `moteur`. Tests reach the simulated back-ends through `Carte_simulee`,
+// `Serie_simulee_` and `Mixer_simule` to step, fail or inspect them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/fonctions_pascal.h"
+#include "app/haut_parleur.h"
+#include "app/horloge.h"
+#include "app/manipulation_serie.h"
+#include "app/pilote_serie.h"
+#include "app/serie_simulee.h"
+#include "audio/fonctions_mixer.h"
+#include "audio/fonctions_wave.h"
+#include "audio/mixer_simule.h"
+#include "audio/peripherique_son.h"
+#include "audio/son_simule.h"
+#include "common/langue.h"
+#include "common/messages.h"
+#include "common/texte.h"
+#include "transceiver/enregistrement_qso.h"
+#include "transceiver/traducteur_editeur_psk.h"
+
+namespace talven {
+
+struct Parametres_station {
+  enum class Carte { Alsa, Simulee };
+  enum class Mixer { Aucun, Alsa, Simule };
+  enum class Serie { Linux, Simulee };
+  enum class Bip { Muet, Linux };
+
+  Carte carte = Carte::Simulee;
+  // ALSA device of the sound card and of its mixer ("default",
+  // "plughw:CARD=...,DEV=0", ...), for `Carte::Alsa` and `Mixer::Alsa`.
+  std::string peripherique = "default";
+  // Rhythm of the simulated card: stepped by the caller or paced in real time.
+  SonSimule::Rythme rythme = SonSimule::Rythme::Pas_a_pas;
+  Mixer mixer = Mixer::Aucun;
+  Serie serie = Serie::Simulee;
+  // Beeps: silent, or the Linux PC-speaker back-ends.
+  Bip bip = Bip::Muet;
+  // Or this speaker (a test's recorder), not owned, when not null.
+  talven::Haut_parleur* haut_parleur = nullptr;
+  // Clock of the delays (`FonctionsPascal::Delai`): nullptr for the
+  // monotonic clock; not owned, must outlive the station.
+  Horloge* horloge = nullptr;
+  // Initial language flag: 1 English, any other value French.
+  uint8_t langue = 1;
+  // COM 1 to COM 4 devices; the defaults, the user's ports.conf and the
+  // environment when not given.
+  std::optional<Correspondance_ports> ports;
+};
+
+class Station {
+ public:
+  // `boite`: where the operator's reports go; must outlive the station.
+  Station(const Parametres_station& parametres, Boite_messages& boite);
+  ~Station();
+  Station(const Station&) = delete;
+  Station& operator=(const Station&) = delete;
+
+  // The simulated back-ends, nullptr when the real one was chosen.
+  SonSimule* Carte_simulee() const { return carte_simulee_; }
+  Serie_simulee* Serie_simulee_() const { return serie_simulee_; }
+  MixerSimule* Mixer_simule() const { return mixer_simule_; }
+  Peripherique_son& Carte() const { return *carte_; }
+
+  // Keying port: `octet` is the configuration's serial-port byte (1..4 for
+  // COM 1..4, any other value for none); the engine keys through it from
+  // now on. Nothing is opened.
+  void Choix_port_serie(uint8_t octet);
+  // Opens the chosen port exclusively (never keying it); true when none is
+  // chosen or it opened.
+  bool Ouverture_port_serie();
+  void Fermeture_port_serie();
+
+  // A simulated mixer shaped like a common sound card: speaker output with
+  // volume and mute, wave, line and microphone sources, and a recording
+  // destination with line and microphone behind a selector.
+  static void Topologie_demonstration(MixerSimule& mixer);
+
+ private:
+  // Declared before the back-ends, which set them as they are built.
+  SonSimule* carte_simulee_ = nullptr;
+  Serie_simulee* serie_simulee_ = nullptr;
+  MixerSimule* mixer_simule_ = nullptr;
+  std::unique_ptr<Peripherique_son> carte_;
+  std::unique_ptr<Pilote_mixer> pilote_mixer_;
+  std::unique_ptr<Pilote_serie> pilote_serie_;
+  std::unique_ptr<talven::Haut_parleur> haut_parleur_;
+
+ public:
+  // The layers, in the order they are built.
+  Boite_messages& boite;
+  Langue langue;
+  FonctionsWave wave;
+  FonctionsMixer mixer;
+  FonctionsPascal pascal;
+  ManipulationSerie manipulation;
+  EnregistrementQso enregistrement;
+  // Sequence n is entry n - 1 (Windows-1252); the engine reads them when a
+  // sequence is sent.
+  std::array<Texte, SaisieEmission::Nombre_sequences> Textes_sequences{};
+  TraducteurEditeurPsk moteur;
+};
+
+}  // namespace talven
