@@ -29,6 +29,15 @@ char Octet_de(char32_t p) {
 
 }  // namespace
 
+char32_t Point_de_code_windows_1252(unsigned char octet) {
+  return Point_de_code(octet);
+}
+
+bool Octet_windows_1252(char32_t point, char& octet) {
+  octet = Octet_de(point);
+  return octet != '?' || point == U'?';
+}
+
 Texte Depuis_utf8(VueTexte utf8) {
   Texte resultat;
   resultat.reserve(utf8.size());

@@ -19,4 +19,11 @@ Texte Depuis_utf8(VueTexte utf8);
 // The inverse, for terminals and widgets.
 std::string Vers_utf8(VueTexte cp1252);
 
+// One character across a widget's boundary: the Unicode code point of a
+// Windows-1252 byte, and the byte of a code point (false when Windows-1252
+// has none, so that a typed character outside it can be refused rather than
+// sent as '?').
+char32_t Point_de_code_windows_1252(unsigned char octet);
+bool Octet_windows_1252(char32_t point, char& octet);
+
 }  // namespace talven

@@ -34,3 +34,26 @@ TEST(Langue, AnythingButOneIsFrench) {
 
 }  // namespace
 }  // namespace talven
+
+namespace talven {
+namespace {
+
+TEST(Texte, OneCharacterAcrossTheBoundaryIsRefusedWhenWindows1252HasNoByte) {
+  struct Cas {
+    char32_t point;
+    bool represente;
+    unsigned char octet;
+  };
+  for (const Cas& c : {Cas{U'A', true, 'A'}, Cas{U'é', true, 233}, Cas{U'€', true, 0x80}, Cas{U'?', true, '?'},
+                       Cas{U'ł', false, 0}, Cas{0x81, false, 0}, Cas{U'\u4E2D', false, 0}}) {
+    char octet = 0;
+    EXPECT_EQ(Octet_windows_1252(c.point, octet), c.represente) << static_cast<uint32_t>(c.point);
+    if (c.represente) {
+      EXPECT_EQ(static_cast<unsigned char>(octet), c.octet);
+      EXPECT_EQ(Point_de_code_windows_1252(c.octet), c.point);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace talven
