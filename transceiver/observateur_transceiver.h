@@ -17,10 +17,10 @@
 
 #include "common/texte.h"
 #include "dsp/costas.h"
+#include "transceiver/analyse_reception.h"
 #include "transceiver/controle_gain.h"
 #include "transceiver/decodage_caracteres.h"
 #include "transceiver/saisie_emission.h"
-#include "transceiver/analyse_reception.h"
 
 namespace talven {
 
@@ -138,7 +138,9 @@ class RelaisObservateur final : public ObservateurTransceiver {
   void Cible(ObservateurTransceiver* vue) { vue_ = vue != nullptr ? vue : &muet_; }
   bool Attache() const { return vue_ != &muet_; }
 
-  void Etiquettes_frequences(VueTexte r, VueTexte e, VueTexte d) override { vue_->Etiquettes_frequences(r, e, d); }
+  void Etiquettes_frequences(VueTexte r, VueTexte e, VueTexte d) override {
+    vue_->Etiquettes_frequences(r, e, d);
+  }
   void Lettre(VueTexte t) override { vue_->Lettre(t); }
   void Label8(bool v) override { vue_->Label8(v); }
   void S_sur_B(VueTexte t) override { vue_->S_sur_B(t); }

@@ -33,6 +33,7 @@
 #include "common/langue.h"
 #include "common/messages.h"
 #include "common/texte.h"
+#include "transceiver/analyse_reception.h"
 #include "transceiver/chaine_reception.h"
 #include "transceiver/controle_gain.h"
 #include "transceiver/decodage_caracteres.h"
@@ -44,7 +45,6 @@
 #include "transceiver/observateur_transceiver.h"
 #include "transceiver/reception.h"
 #include "transceiver/saisie_emission.h"
-#include "transceiver/analyse_reception.h"
 
 namespace talven {
 
@@ -148,7 +148,8 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   // The image's geometry, measured by the view before it activates the
   // window (see `SpectreReception::Init_affichage_spectre`; throws
   // std::invalid_argument for a geometry that cannot hold a plot).
-  void Init_affichage_spectre(int32_t hauteur, int32_t largeur, int32_t hauteur_titre, int32_t hauteur_echelle);
+  void Init_affichage_spectre(int32_t hauteur, int32_t largeur, int32_t hauteur_titre,
+                              int32_t hauteur_echelle);
   // The <Esc> key: transmission from reception, reception from a drained
   // transmission, nothing when stopped.
   void Touche_echap();
@@ -252,7 +253,8 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   // Forwards a memo's changes to the view with the memo's identity.
   class RelaisMemo final : public ObservateurMemo {
    public:
-    RelaisMemo(ObservateurTransceiver& observateur, MemoFenetre memo) : observateur_(&observateur), memo_(memo) {}
+    RelaisMemo(ObservateurTransceiver& observateur, MemoFenetre memo)
+        : observateur_(&observateur), memo_(memo) {}
     void Memo_caractere(uint8_t c) override { observateur_->Memo_caractere(memo_, c); }
     void Memo_texte(VueTexte texte) override { observateur_->Memo_texte(memo_, texte); }
 

@@ -175,8 +175,7 @@ TEST_F(Moteur, AccordParClicRelanceLaReceptionEtLeDecodageReprend) {
   trx.A_l_activation_de_la_fiche();
   trx.Passage_emission();
   Tampons_emis(6);
-  for (char c : VueTexte("RYRYRYRYRYRYRYRYRYRY PREMIERE PARTIE SECONDE PARTIE"))
-    trx.Ajout_caractere(c);
+  for (char c : VueTexte("RYRYRYRYRYRYRYRYRYRY PREMIERE PARTIE SECONDE PARTIE")) trx.Ajout_caractere(c);
   Jusqu_au_repos();
   trx.Passage_reception();
   // A few seconds in, the operator clicks on the 500 Hz pixel: master mode
@@ -223,7 +222,8 @@ TEST_F(Moteur, SequenceDerriereDuTexteEnAttenteEstRenvoyeeUneFois) {
   Jusqu_au_repos();
   EXPECT_EQ(trx.Texte_memo(MemoFenetre::Memo2), "ABCDESEQ");
   EXPECT_FALSE(trx.Sequence_en_cours());
-  EXPECT_NE(trx.Texte_memo(MemoFenetre::Memo3).find("ABCDESEQ>"), Texte::npos) << trx.Texte_memo(MemoFenetre::Memo3);
+  EXPECT_NE(trx.Texte_memo(MemoFenetre::Memo3).find("ABCDESEQ>"), Texte::npos)
+      << trx.Texte_memo(MemoFenetre::Memo3);
 }
 
 TEST_F(Moteur, FinDEmissionRefuseeAvantLeRepos) {
