@@ -9,7 +9,13 @@ packages=(
   libasound2-dev libasound2-plugins alsa-utils
   libsndfile1-dev libsamplerate0-dev libdivide-dev
   pulseaudio pulseaudio-utils
-  qt6-base-dev
+  # Qt 6 and its tests: QtTest, QtDBus and the platform plugins (offscreen,
+  # xcb) come with qt6-base-dev and are named so that they stay; a private
+  # session bus for the window's tests (dbus-run-session).
+  qt6-base-dev libqt6test6 libqt6dbus6 qt6-qpa-plugins dbus-daemon
+  # The window under a virtual X server, screenshots of its root window
+  # (ImageMagick's import), and the fonts the window chooses from.
+  xvfb xauth imagemagick fonts-dejavu-core fonts-liberation2
   clang-format
 )
 

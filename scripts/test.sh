@@ -1,26 +1,70 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, then builds and runs every test twice:
-# a normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build,
-# both with warnings as errors. Each run ends with CTest's summary.
+# Sets up a fresh Debian 12 machine, checks that the core includes no Qt
+# header, then builds and runs the tests three times, all with warnings as
+# errors: every test in a normal build and in an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and the tests that run real threads
+# (CTest label "threads") in a ThreadSanitizer build. Each run ends with
+# CTest's summary, then the reason of every skipped test and the run's time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-jobs=$(nproc)
 status=0
-for variant in normal asan; do
+scripts/check-core-qt-free.sh || status=1
+
+jobs=$(nproc)
+root=$(pwd)
+
+# Prints what each skipped test of the last CTest run in $1 said, so that a
+# test which could not run says why (GoogleTest writes "...: Skipped" and
+# the reason before "[  SKIPPED ]").
+report_skips() {
+  local log=$1/Testing/Temporary/LastTest.log
+  [ -f "$log" ] || return 0
+  local skips
+  skips=$(awk '/^\[  SKIPPED \] .*\([0-9]+ ms\)$/ { print "  " $4 ": " reason; reason = "" }
+               /: Skipped$/ { getline reason }' "$log")
+  if [ -n "$skips" ]; then
+    echo "Skipped tests and why:"
+    printf '%s\n' "$skips"
+  fi
+}
+
+for variant in normal asan tsan; do
   dir=build-tests-$variant
-  asan=OFF
-  [ "$variant" = asan ] && asan=ON
+  start=$SECONDS
+  options=(-DWITH_TESTS=ON -DWARNINGS_AS_ERRORS=ON -DWITH_ASAN=OFF -DWITH_TSAN=OFF)
+  targets=()
+  ctest_args=(-j "$jobs" --timeout 600)
+  case $variant in
+    normal) options+=(-DWITH_BENCH=ON) ;;
+    asan) options+=(-DWITH_BENCH=ON -DWITH_ASAN=ON) ;;
+    tsan)
+      # Only the programs holding threaded tests (and the modem they run),
+      # one test at a time: they keep real time, and ThreadSanitizer slows
+      # them down several times.
+      options+=(-DWITH_BENCH=OFF -DWITH_TSAN=ON)
+      targets=(--target talven_audio_tests talven_cli_tests talven-modem)
+      ctest_args=(-L threads -j 1 --timeout 300)
+      ;;
+  esac
   echo "=== $variant build ==="
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DWITH_TESTS=ON -DWITH_BENCH=ON -DWARNINGS_AS_ERRORS=ON -DWITH_ASAN=$asan >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  cmake --build "$dir" -j "$jobs" "${targets[@]}"
   echo "=== $variant tests ==="
-  if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-      ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600; then
+  # A sanitizer's report fails its test through the exit status. ThreadSanitizer
+  # goes on after a report (halt_on_error=0) and exits with status 66 at the
+  # end: a test stopped in the middle would leave its PulseAudio server
+  # running, holding CTest's output pipe open until the timeout.
+  if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
+      UBSAN_OPTIONS=print_stacktrace=1 \
+      TSAN_OPTIONS=halt_on_error=0:second_deadlock_stack=1:exitcode=66:suppressions=$root/tests/tsan.supp \
+      ctest --test-dir "$dir" --output-on-failure "${ctest_args[@]}"; then
     status=1
   fi
+  report_skips "$dir"
+  echo "=== $variant: $((SECONDS - start)) s ==="
 done
 exit $status
