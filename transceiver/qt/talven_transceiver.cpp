@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
       QStringLiteral("Demo: the simulated station's carrier, Hz (default 1000)."), QStringLiteral("HZ"),
       QStringLiteral("1000"));
   const QCommandLineOption snr(QStringLiteral("snr"),
-                               QStringLiteral("Demo: its S/N in 2500 Hz, dB (default 0)."),
-                               QStringLiteral("DB"), QStringLiteral("0"));
+                               QStringLiteral("Demo: its S/N in 2500 Hz, dB (default 3)."),
+                               QStringLiteral("DB"), QStringLiteral("3"));
   const QCommandLineOption texte(QStringLiteral("text"), QStringLiteral("Demo: the text it sends, repeated."),
                                  QStringLiteral("TEXT"),
                                  QStringLiteral("CQ CQ CQ DE F6XYZ F6XYZ F6XYZ PSE K\r"));

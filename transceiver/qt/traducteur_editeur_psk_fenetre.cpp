@@ -248,22 +248,18 @@ void TForm3::Construction() {
   clic(FOIS_0_8, [this] { moteur_.Gain_entree_fois0_8MouseUP(); });
   clic(FOIS_1, [this] { moteur_.Gain_entree_fois1MouseUP(); });
   clic(AGC, [this] { moteur_.AGCMouseUp(); });
-  clic(Mode_esclave, [this] {
-    moteur_.Mode_esclaveClick();
-    Synchronisation_choix();
-  });
-  clic(mode_maitre, [this] {
-    moteur_.mode_maitreClick();
-    Synchronisation_choix();
-  });
-  clic(P66, [this] {
-    moteur_.P66Click();
-    Synchronisation_choix();
-  });
-  clic(P166, [this] {
-    moteur_.P166Click();
-    Synchronisation_choix();
-  });
+  // A mode or class click may be swallowed or refused: the radio buttons
+  // show the engine's choice again after it.
+  auto choix = [this, clic](QAbstractButton* b, void (TraducteurEditeurPsk::*action)()) {
+    clic(b, [this, action] {
+      (moteur_.*action)();
+      Synchronisation_choix();
+    });
+  };
+  choix(Mode_esclave, &TraducteurEditeurPsk::Mode_esclaveClick);
+  choix(mode_maitre, &TraducteurEditeurPsk::mode_maitreClick);
+  choix(P66, &TraducteurEditeurPsk::P66Click);
+  choix(P166, &TraducteurEditeurPsk::P166Click);
   for (int n = 0; n < 8; ++n) clic(Sequences[n], [this, n] { moteur_.SequenceNClick(n + 1); });
   clic(Arret_sequence_, [this] { moteur_.Arret_sequenceClick(); });
 
@@ -368,7 +364,14 @@ void TForm3::showEvent(QShowEvent* event) {
   moteur_.Init_affichage_spectre(ImageSpectre::Hauteur, ImageSpectre::Largeur, Image_spectre->Hauteur_titre(),
                                  Image_spectre->Hauteur_echelle());
   Image_spectre->Redessin(moteur_.Dessin_spectre());
-  Action_operateur([this] { moteur_.A_l_activation_de_la_fiche(); });
+  // Activated once the window is on the screen, so that a report of the
+  // sound card (a message box) comes over it.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (ouverte_) Action_operateur([this] { moteur_.A_l_activation_de_la_fiche(); });
+      },
+      Qt::QueuedConnection);
 }
 
 void TForm3::hideEvent(QHideEvent* event) {

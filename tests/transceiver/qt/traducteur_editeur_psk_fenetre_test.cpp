@@ -479,6 +479,7 @@ class FenetreTransceiver : public QObject {
     b.moteur().Retour_au_menu();
     // Shown again: activated again, the received text kept.
     b.fenetre->show();
+    QCoreApplication::processEvents();
     QVERIFY(b.moteur().Reception_active);
     QCOMPARE(b.moteur().Frequence_reference(), 5000);
     QVERIFY(b.texte("Memo1").startsWith(recu));
