@@ -14,8 +14,9 @@ packages=(
   # session bus for the window's tests (dbus-run-session).
   qt6-base-dev libqt6test6 libqt6dbus6 qt6-qpa-plugins dbus-daemon
   # The window under a virtual X server, screenshots of its root window
-  # (ImageMagick's import), and the fonts the window chooses from.
-  xvfb xauth imagemagick fonts-dejavu-core fonts-liberation2
+  # (ImageMagick's import, xdotool to click and type), and the fonts the window
+  # chooses from.
+  xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation2
   clang-format
 )
 
