@@ -16,7 +16,7 @@
 #include <algorithm>
 
 #include "common/qt/texte_qt.h"
-#include "transceiver/qt/image_spectre.h"
+#include "transceiver/qt/image_frequences.h"
 #include "transceiver/qt/memos.h"
 
 namespace talven {

@@ -18,7 +18,7 @@
 #include "common/qt/texte_qt.h"
 #include "tests/support/acces_unites.h"
 #include "tests/support/boite_messages_enregistreuse.h"
-#include "transceiver/qt/image_spectre.h"
+#include "transceiver/qt/image_frequences.h"
 #include "transceiver/station_distante.h"
 
 namespace talven {

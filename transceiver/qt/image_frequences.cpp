@@ -1,4 +1,4 @@
-#include "transceiver/qt/image_spectre.h"
+#include "transceiver/qt/image_frequences.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
