@@ -250,16 +250,16 @@ void TForm3::Construction() {
   clic(AGC, [this] { moteur_.AGCMouseUp(); });
   // A mode or class click may be swallowed or refused: the radio buttons
   // show the engine's choice again after it.
-  auto choix = [this, clic](QAbstractButton* b, void (TraducteurEditeurPsk::*action)()) {
+  auto choix = [this, clic](QAbstractButton* b, auto action) {
     clic(b, [this, action] {
-      (moteur_.*action)();
+      action();
       Synchronisation_choix();
     });
   };
-  choix(Mode_esclave, &TraducteurEditeurPsk::Mode_esclaveClick);
-  choix(mode_maitre, &TraducteurEditeurPsk::mode_maitreClick);
-  choix(P66, &TraducteurEditeurPsk::P66Click);
-  choix(P166, &TraducteurEditeurPsk::P166Click);
+  choix(Mode_esclave, [this] { moteur_.Mode_esclaveClick(); });
+  choix(mode_maitre, [this] { moteur_.mode_maitreClick(); });
+  choix(P66, [this] { moteur_.P66Click(); });
+  choix(P166, [this] { moteur_.P166Click(); });
   for (int n = 0; n < 8; ++n) clic(Sequences[n], [this, n] { moteur_.SequenceNClick(n + 1); });
   clic(Arret_sequence_, [this] { moteur_.Arret_sequenceClick(); });
 
