@@ -66,7 +66,9 @@ Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
       pascal(p.haut_parleur != nullptr ? p.haut_parleur : haut_parleur_.get(), p.horloge),
       manipulation(*pilote_serie_, p.ports ? *p.ports : Correspondance_ports::Chargement()),
       enregistrement(boite),
-      moteur(wave, mixer, pascal, enregistrement, boite, langue, Textes_sequences) {
+      fichiers(boite, p.repertoire, p.disque),
+      configuration(fichiers, boite, langue, relais_reglages_),
+      moteur(wave, mixer, pascal, enregistrement, boite, langue, configuration.Textes_sequences) {
   pascal.Attache_registre_controle_modem(&manipulation);
   // Without a mixer device nothing is adjusted: the levels stay the
   // operator's.

@@ -36,6 +36,9 @@
 #include "common/langue.h"
 #include "common/messages.h"
 #include "common/texte.h"
+#include "files/acces_disque.h"
+#include "files/configuration_sequences.h"
+#include "files/fonctions_fichiers.h"
 #include "transceiver/enregistrement_qso.h"
 #include "transceiver/traducteur_editeur_psk.h"
 
@@ -67,6 +70,11 @@ struct Parametres_station {
   // COM 1 to COM 4 devices; the defaults, the user's ports.conf and the
   // environment when not given.
   std::optional<Correspondance_ports> ports;
+  // The directory of CONFPSER.SER, F13.SER .. F20.SER and QSO_PSK.TXT: the
+  // working directory unless given.
+  std::string repertoire = ".";
+  // The disk under the files, nullptr for the real one; not owned.
+  Acces_disque* disque = nullptr;
 };
 
 class Station {
@@ -92,12 +100,40 @@ class Station {
   bool Ouverture_port_serie();
   void Fermeture_port_serie();
 
+  // Who applies the configuration's settings when it is read or changed
+  // (the main window); nullptr for nobody. Not owned.
+  void Reglages(Application_reglages* reglages) { relais_reglages_.cible = reglages; }
+
   // A simulated mixer shaped like a common sound card: speaker output with
   // volume and mute, wave, line and microphone sources, and a recording
   // destination with line and microphone behind a selector.
   static void Topologie_demonstration(MixerSimule& mixer);
 
  private:
+  // Forwards the configuration's apply operations to the main window once
+  // one is attached.
+  struct RelaisReglages final : Application_reglages {
+    Application_reglages* cible = nullptr;
+    void Application_langue() override {
+      if (cible) cible->Application_langue();
+    }
+    void Application_mixer() override {
+      if (cible) cible->Application_mixer();
+    }
+    void Application_entree_son() override {
+      if (cible) cible->Application_entree_son();
+    }
+    void Application_niveau_entree() override {
+      if (cible) cible->Application_niveau_entree();
+    }
+    void Application_niveau_sortie() override {
+      if (cible) cible->Application_niveau_sortie();
+    }
+    void Choix_port_serie() override {
+      if (cible) cible->Choix_port_serie();
+    }
+  };
+
   // Declared before the back-ends, which set them as they are built.
   SonSimule* carte_simulee_ = nullptr;
   Serie_simulee* serie_simulee_ = nullptr;
@@ -116,9 +152,16 @@ class Station {
   FonctionsPascal pascal;
   ManipulationSerie manipulation;
   EnregistrementQso enregistrement;
-  // Sequence n is entry n - 1 (Windows-1252); the engine reads them when a
+  FonctionsFichiers fichiers;
+
+ private:
+  RelaisReglages relais_reglages_;
+
+ public:
+  // CONFPSER.SER and the eight sequences; the engine reads
+  // `configuration.Textes_sequences` (sequence n is entry n - 1) when a
   // sequence is sent.
-  std::array<Texte, SaisieEmission::Nombre_sequences> Textes_sequences{};
+  ConfigurationSequences configuration;
   TraducteurEditeurPsk moteur;
 };
 

@@ -66,7 +66,7 @@ constexpr int Pas_max = 2000;
 class Moteur : public ::testing::Test {
  protected:
   Moteur() {
-    station.Textes_sequences[0] = "SEQ";
+    station.configuration.Textes_sequences[0] = "SEQ";
     wave.Affichage_erreurs_son = 1;
     son.Sortie_boucle();
     son.Source_boucle();

@@ -33,7 +33,7 @@ struct Banc {
     Parametres_station p;
     p.langue = langue;
     station = std::make_unique<Station>(p, boite);
-    station->Textes_sequences[0] = "SEQ";
+    station->configuration.Textes_sequences[0] = "SEQ";
     carte().Sortie_memoire();
     if (distante) {
       StationDistante::Parametres d;
