@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/emission_morse.h"
 #include "app/station/station.h"
 #include "audio/messages_alsa.h"
 #include "audio/son_simule.h"
@@ -509,6 +510,106 @@ int Receive(const Options& o) {
   m.Retour_au_menu();
   std::fputc('\n', stdout);
   return Sortie_ok;
+}
+
+// --- Morse ---
+
+namespace {
+
+// The characters of `texte` that Morse sends.
+size_t Caracteres_morse(VueTexte texte) {
+  return static_cast<size_t>(std::count_if(texte.begin(), texte.end(), [](char c) {
+    const uint8_t t = EmissionMorse::Traduction_morse(static_cast<uint8_t>(c));
+    return t != 0 && t != 13;
+  }));
+}
+
+// Sends `texte` on a stepped simulated card, one output buffer played
+// whenever the sender waits for the card, from the keying to the release;
+// `joues` gets what the card played. False when the sending could not start
+// or never ended.
+bool Morse_simule(VueTexte texte, Echantillons& joues) {
+  VueTerminal vue;
+  Poste s(Poste::Simule(), vue, 2, true);
+  SonSimule& carte = s.Carte();
+  carte.Sortie_memoire();
+  EmissionMorse morse(s.station.wave, s.station.pascal);
+  if (!morse.Debut(texte)) return false;
+  Progression progression("encoding", texte.size(), texte.size() > 20);
+  // The longest character lasts six buffers; the start and the end three
+  // more. A sending that would never end is stopped there.
+  const uint64_t limite = 6 * static_cast<uint64_t>(texte.size()) + 8;
+  uint64_t tampons = 0;
+  while (morse.Pas()) {
+    if (morse.Tampon_servi) continue;
+    progression.Avance(texte.size() - std::min(texte.size(), morse.Texte_morse.size()));
+    if (tampons++ == limite || !carte.Completer_sortie()) {
+      morse.Fin();
+      return false;
+    }
+  }
+  morse.Fin();
+  joues = carte.Octets_joues();
+  return s.boite.nombre == 0;
+}
+
+}  // namespace
+
+int Morse(const Options& o) {
+  const Texte texte = Lecture_texte(o);
+  if (!o.carte) {
+    Echantillons joues;
+    if (!Morse_simule(texte, joues)) return Echec("the Morse sending could not run");
+    std::string erreur;
+    if (!Ecriture_wav(o.sortie, joues, o.taux, o.s16, erreur)) return Echec(o.sortie + ": " + erreur);
+    std::fprintf(stderr, "%s: %.1f s, %zu characters in Morse at %d words per minute, %d Hz\n",
+                 o.sortie.c_str(), static_cast<double>(joues.size()) / Taux_carte, Caracteres_morse(texte),
+                 EmissionMorse::Vitesse_morse, EmissionMorse::Frequence_morse);
+    return Sortie_ok;
+  }
+
+  VueTerminal vue;
+  Poste s(Poste::Reel(o.peripherique), vue, 2, true);
+  if (o.port != 0) {
+    s.station.Choix_port_serie(static_cast<uint8_t>(o.port));
+    if (!s.station.Ouverture_port_serie())
+      return Echec(Vers_utf8(s.station.manipulation.Message_port_non_ouvert(s.station.langue)));
+  }
+  Installation_interruption();
+  FonctionsWave& wave = s.station.wave;
+  wave.Affichage_erreurs_son = 1;
+  EmissionMorse morse(wave, s.station.pascal);
+  morse.Port_serie_actif = s.station.manipulation.Port_serie_actif;
+  morse.Adresse_MCR = s.station.manipulation.Adresse_MCR;
+  if (!morse.Debut(texte)) return Echec_carte(o.peripherique + ": the Morse sending could not start");
+  std::fprintf(stderr, "sending %zu characters in Morse at %d words per minute, %d Hz (Ctrl-C stops)\n",
+               Caracteres_morse(texte), EmissionMorse::Vitesse_morse, EmissionMorse::Frequence_morse);
+
+  bool arret_demande = false;
+  auto debut_arret = std::chrono::steady_clock::now();
+  for (;;) {
+    if (interruptions.load() > 0 && !arret_demande) {
+      // Ctrl-C is the window's <Esc>: the sending stops at the next buffer.
+      arret_demande = true;
+      morse.Demande_arret();
+      debut_arret = std::chrono::steady_clock::now();
+    }
+    // A second Ctrl-C, or a card that no longer finishes its buffers, ends
+    // at once.
+    if (arret_demande && (interruptions.load() > 1 ||
+                          std::chrono::steady_clock::now() - debut_arret > std::chrono::seconds(2)))
+      break;
+    if (!morse.Pas()) break;
+    if (morse.Tampon_servi) continue;
+    // Waiting for the card: until it finishes a buffer, at most a tenth of a
+    // second so that an interruption is seen soon.
+    pollfd reveil{wave.Descripteur_reveil(), POLLIN, 0};
+    if (reveil.fd < 0 || poll(&reveil, 1, 100) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    wave.Acquittement_reveil();
+  }
+  morse.Fin();
+  if (arret_demande) return Echec("interrupted: the rest of the text was not sent");
+  return s.boite.nombre == 0 ? Sortie_ok : Sortie_echec;
 }
 
 }  // namespace talven::modem

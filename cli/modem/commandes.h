@@ -1,6 +1,6 @@
 // The commands of talven-modem, each a thin front on the transceiver engine
-// (`TraducteurEditeurPsk`) and a sound card: the simulated one for files,
-// the ALSA one for a headless station.
+// (`TraducteurEditeurPsk`) or the Morse sender (`EmissionMorse`) and a sound
+// card: the simulated one for files, the ALSA one for a headless station.
 #pragma once
 
 #include "cli/modem/options.h"
@@ -17,5 +17,6 @@ int Decode(const Options& o);
 int Loopback(const Options& o);
 int Transmit(const Options& o);
 int Receive(const Options& o);
+int Morse(const Options& o);
 
 }  // namespace talven::modem

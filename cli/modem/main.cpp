@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
       return Transmit(o);
     case Commande::Receive:
       return Receive(o);
+    case Commande::Morse:
+      return Morse(o);
   }
   return Sortie_usage;
 }

@@ -32,6 +32,15 @@ const char* const Texte_aide =
     "      port COM N (1 to 4) when given; ends once TEXT is sent, or on Ctrl-C.\n"
     "  receive [--device NAME] [-f HZ] [--class 1|2]\n"
     "      Receives from the sound card and prints the text until Ctrl-C.\n"
+    "  morse [-o FILE] [--rate R] [--format u8|s16] [TEXT | -]\n"
+    "      Writes TEXT in Morse code (CW, 20 words per minute, 500 Hz) to a WAV\n"
+    "      file (default talven.wav), as the sound card plays it from the keying\n"
+    "      of the transmitter to its release: three quarters of a second of\n"
+    "      silence, the signs, the silence up to the end of the last buffer.\n"
+    "  morse --device NAME [--port N] TEXT\n"
+    "      Sends TEXT in Morse code through the sound card, keying the\n"
+    "      transmitter on serial port COM N when given; ends once TEXT is sent,\n"
+    "      or on Ctrl-C within a quarter of a second.\n"
     "\n"
     "Options:\n"
     "  -f HZ          carrier frequency in hertz, one decimal at most, 200.0 to\n"
@@ -41,7 +50,7 @@ const char* const Texte_aide =
     "  --channel N    channel of the file to decode, 1 = first/left (default 1)\n"
     "  --trace        one line per input buffer on standard error: buffer, level,\n"
     "                 S/N, received/transmitted/delta frequencies, lock\n"
-    "  -o FILE        output file of encode (default talven.wav)\n"
+    "  -o FILE        output file of encode and morse (default talven.wav)\n"
     "  --rate R       sample rate of the output file, Hz (default 11025)\n"
     "  --format F     u8 (default) or s16\n"
     "  --snr DB       signal-to-noise ratio in 2500 Hz, dB\n"
@@ -53,6 +62,9 @@ const char* const Texte_aide =
     "Text: lower case is sent as upper case, accented letters as their plain\n"
     "letter, line feeds are dropped, carriage returns kept; characters the mode\n"
     "cannot send are left out. Put -- before a TEXT that starts with '-'.\n"
+    "Morse takes letters (lower case as upper case), digits, space, carriage\n"
+    "return, ! \" $ % & ' ( ) * + , - . / : ; = ? _ and £ Ä Ñ Ö Ü à ç é; it\n"
+    "leaves out other characters.\n"
     "\n"
     "Exit status: 0 done, 1 failure (unreadable file, sound card), 2 bad command\n"
     "line.\n";
@@ -66,6 +78,7 @@ const std::set<std::string>& Options_commande(Commande c) {
   static const std::set<std::string> loopback{"-f", "--class", "--snr", "--seed"};
   static const std::set<std::string> transmit{"-f", "--device", "--port"};
   static const std::set<std::string> receive{"-f", "--device", "--class"};
+  static const std::set<std::string> morse{"-o", "--rate", "--format", "--device", "--port"};
   static const std::set<std::string> aucune;
   switch (c) {
     case Commande::Encode:
@@ -78,6 +91,8 @@ const std::set<std::string>& Options_commande(Commande c) {
       return transmit;
     case Commande::Receive:
       return receive;
+    case Commande::Morse:
+      return morse;
     case Commande::Aide:
       break;
   }
@@ -96,6 +111,8 @@ const char* Nom(Commande c) {
       return "transmit";
     case Commande::Receive:
       return "receive";
+    case Commande::Morse:
+      return "morse";
     case Commande::Aide:
       break;
   }
@@ -142,7 +159,7 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     r.erreur = std::move(m);
     return r;
   };
-  if (a.empty()) return erreur("a command is needed: encode, decode, loopback, transmit or receive");
+  if (a.empty()) return erreur("a command is needed: encode, decode, loopback, transmit, receive or morse");
   const std::string& c = a[0];
   if (c == "-h" || c == "--help" || c == "help") return r;
   if (c == "encode") {
@@ -155,11 +172,14 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     o.commande = Commande::Transmit;
   } else if (c == "receive") {
     o.commande = Commande::Receive;
+  } else if (c == "morse") {
+    o.commande = Commande::Morse;
   } else {
     return erreur("unknown command '" + c + "'");
   }
   const std::set<std::string>& admises = Options_commande(o.commande);
   std::vector<std::string> libres;
+  std::set<std::string> donnees;  // options given
   bool fin_options = false;
   for (size_t i = 1; i < a.size(); ++i) {
     const std::string& x = a[i];
@@ -179,8 +199,8 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
       // A negative number is text only after "--"; an option unknown to
       // every command and one of another command get different words.
       bool connue = false;
-      for (Commande k :
-           {Commande::Encode, Commande::Decode, Commande::Loopback, Commande::Transmit, Commande::Receive})
+      for (Commande k : {Commande::Encode, Commande::Decode, Commande::Loopback, Commande::Transmit,
+                         Commande::Receive, Commande::Morse})
         connue = connue || Options_commande(k).count(x) != 0;
       if (connue) return erreur(std::string("option ") + x + " does not apply to " + Nom(o.commande));
       return erreur("unknown option " + x);
@@ -191,6 +211,7 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     }
     if (i + 1 >= a.size()) return erreur("option " + x + " needs a value");
     const std::string& v = a[++i];
+    donnees.insert(x);
     if (x == "-f") {
       if (o.commande == Commande::Decode && v == "auto") {
         o.frequence_auto = true;
@@ -245,6 +266,21 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
       break;
     case Commande::Receive:
       if (!libres.empty()) return erreur("receive takes no text or file, only options");
+      break;
+    case Commande::Morse:
+      // A file or the sound card: the options of one do not go with the
+      // other.
+      o.carte = donnees.count("--device") != 0;
+      for (const char* x : {"-o", "--rate", "--format"})
+        if (o.carte && donnees.count(x) != 0)
+          return erreur(std::string("option ") + x +
+                        " does not apply to morse --device (the sound card plays it)");
+      if (!o.carte && donnees.count("--port") != 0)
+        return erreur("option --port needs --device: only the sound card keys a transmitter");
+      if (libres.size() > 1) return erreur("give the text as one argument (quote it)");
+      if (!libres.empty()) o.texte = libres[0];
+      if (!o.texte && o.carte) return erreur("morse --device needs the text to send");
+      if (!o.texte) o.texte = "-";
       break;
     case Commande::Transmit:
     case Commande::Encode:

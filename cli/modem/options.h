@@ -12,7 +12,7 @@
 
 namespace talven::modem {
 
-enum class Commande { Aide, Encode, Decode, Loopback, Transmit, Receive };
+enum class Commande { Aide, Encode, Decode, Loopback, Transmit, Receive, Morse };
 
 struct Options {
   Commande commande = Commande::Aide;
@@ -23,11 +23,11 @@ struct Options {
   bool frequence_auto = false;
   // Receive processor class, 1 (cheaper) or 2.
   int32_t classe = 2;
-  // encode: output WAV file.
+  // encode, morse: output WAV file.
   std::string sortie = "talven.wav";
-  // encode: rate of the output file, Hz, 1000..384000.
+  // encode, morse: rate of the output file, Hz, 1000..384000.
   uint32_t taux = 11025;
-  // encode: 16-bit signed samples instead of 8-bit unsigned.
+  // encode, morse: 16-bit signed samples instead of 8-bit unsigned.
   bool s16 = false;
   // decode: channel of the file to decode, 1 = first (left).
   uint32_t voie = 1;
@@ -37,12 +37,15 @@ struct Options {
   std::optional<double> snr_db;
   // loopback: seed of the noise generator.
   uint32_t graine = 1;
-  // transmit, receive: ALSA PCM name.
+  // transmit, receive, morse: ALSA PCM name.
   std::string peripherique = "default";
-  // transmit: serial port keying the transmitter, 1..4 (COM1..COM4); 0 =
-  // none (the transmitter keys itself on the audio).
+  // morse: through the sound card `peripherique` (--device given) instead
+  // of into a file.
+  bool carte = false;
+  // transmit, morse: serial port keying the transmitter, 1..4 (COM1..COM4);
+  // 0 = none (the transmitter keys itself on the audio).
   int32_t port = 0;
-  // encode, loopback, transmit: the text, UTF-8 as typed, or "-" for
+  // encode, loopback, transmit, morse: the text, UTF-8 as typed, or "-" for
   // standard input.
   std::optional<std::string> texte;
   // decode: the file to decode.

@@ -15,7 +15,7 @@ TEST(OptionsModem, HelpListsEveryCommandOnStandardOutput) {
   for (const char* aide : {"--help", "-h", "help"}) {
     Execution e = Lancer_modem({aide});
     EXPECT_EQ(e.code, 0) << aide;
-    for (const char* commande : {"encode", "decode", "loopback", "transmit", "receive"})
+    for (const char* commande : {"encode", "decode", "loopback", "transmit", "receive", "morse"})
       EXPECT_NE(e.sortie.find(commande), std::string::npos) << aide << " " << commande;
   }
   EXPECT_EQ(Lancer_modem({"decode", "--help"}).code, 0);
@@ -61,7 +61,16 @@ INSTANTIATE_TEST_SUITE_P(
                     CasUsage{{"loopback", "--seed", "-1", "A"}, "--seed takes"},
                     CasUsage{{"transmit", "--port", "5", "A"}, "--port is a serial port"},
                     CasUsage{{"transmit"}, "transmit needs the text"},
-                    CasUsage{{"receive", "TEXT"}, "receive takes no text"}));
+                    CasUsage{{"receive", "TEXT"}, "receive takes no text"},
+                    // morse: into a file or through the sound card, not both.
+                    CasUsage{{"morse", "-f", "500", "E"}, "-f does not apply to morse"},
+                    CasUsage{{"morse", "--device", "x", "-o", "x.wav", "E"}, "-o does not apply to morse --"},
+                    CasUsage{{"morse", "--rate", "8000", "--device", "x", "E"}, "--rate does not apply to"},
+                    CasUsage{{"morse", "--port", "1", "E"}, "--port needs --device"},
+                    CasUsage{{"morse", "--device", "x"}, "morse --device needs the text"},
+                    CasUsage{{"morse", "--device", "x", "--port", "0", "E"}, "--port is a serial port"},
+                    CasUsage{{"morse", "--format", "u16", "E"}, "--format is u8 or s16"},
+                    CasUsage{{"morse", "E", "T"}, "give the text as one argument"}));
 
 // A file that cannot be decoded: missing, not sound, a channel it lacks.
 TEST(OptionsModem, UnreadableOrCorruptFileExitsWithStatus1) {

@@ -89,5 +89,26 @@ TEST(StationPulse, InterruptedTransmissionEndsCleanly) {
   EXPECT_NE(e.erreurs.find("interrupted"), std::string::npos) << e.erreurs;
 }
 
+// Morse through the sound card: "E" lasts four buffers of a quarter of a
+// second; Ctrl-C in the middle of a long text stops within a buffer or so
+// and the status says it was cut short.
+TEST(StationPulse, MorseIsSentInRealTimeAndCtrlCStopsIt) {
+  ServeurPulse serveur;
+  if (!serveur.Pret()) GTEST_SKIP() << "pulseaudio could not be started here";
+  const auto debut = std::chrono::steady_clock::now();
+  Execution e = Lancer_modem({"morse", "--device", "pulse", "E"});
+  EXPECT_EQ(e.code, 0) << e.erreurs;
+  EXPECT_GE(std::chrono::steady_clock::now() - debut, std::chrono::milliseconds(900));
+
+  ProcessusModem longue({"morse", "--device", "pulse", "PARIS PARIS PARIS PARIS PARIS"});
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const auto interruption = std::chrono::steady_clock::now();
+  longue.Interrompre();
+  Execution i = longue.Attendre();
+  EXPECT_LT(std::chrono::steady_clock::now() - interruption, std::chrono::seconds(2));
+  EXPECT_EQ(i.code, 1);
+  EXPECT_NE(i.erreurs.find("interrupted"), std::string::npos) << i.erreurs;
+}
+
 }  // namespace
 }  // namespace talven::test
