@@ -117,7 +117,7 @@ endfunction()
 function(talven_check_core_links_no_qt)
   set(offenders "")
   foreach(target talven_common talven_dsp talven_audio talven_files talven_shell talven_transceiver
-                 talven_station talven_core)
+                 talven_station talven_fiche_principale talven_creation_sequence talven_core)
     if(TARGET ${target})
       set_property(GLOBAL PROPERTY talven_qt_walk_visited "")
       talven_qt_link_path(${target} ${target} found)

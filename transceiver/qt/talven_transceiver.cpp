@@ -6,9 +6,11 @@
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "app/station/station.h"
+#include "common/qt/application_qt.h"
 #include "common/qt/boite_messages_qt.h"
 #include "common/qt/texte_qt.h"
 #include "transceiver/qt/traducteur_editeur_psk_fenetre.h"
@@ -24,11 +26,11 @@ int Erreur_usage(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  // One style everywhere: the window's fixed layout is measured in it.
-  QApplication::setStyle(QStringLiteral("Fusion"));
-  QApplication::setApplicationName(QStringLiteral("talven-transceiver"));
-  QApplication::setApplicationVersion(QStringLiteral(TALVEN_VERSION));
+  const std::unique_ptr<QCoreApplication> qt = talven::Application_qt(argc, argv, "talven-transceiver");
+  if (!qt) return 1;
+  QCoreApplication& application = *qt;
+  QCoreApplication::setApplicationName(QStringLiteral("talven-transceiver"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(TALVEN_VERSION));
 
   QCommandLineParser options;
   options.setApplicationDescription(QStringLiteral(
@@ -99,7 +101,7 @@ int main(int argc, char** argv) {
   if (options.isSet(demo)) {
     fenetre.setWindowTitle(fenetre.windowTitle() + QStringLiteral(" (demonstration)"));
   }
-  QObject::connect(&fenetre, &QDialog::finished, &application, &QApplication::quit);
+  QObject::connect(&fenetre, &QDialog::finished, &application, &QCoreApplication::quit);
   fenetre.show();
-  return QApplication::exec();
+  return QCoreApplication::exec();
 }
