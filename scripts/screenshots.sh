@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Screenshots of the transceiver window under a virtual X server: receiving
-# the simulated station (English and French) and transmitting, into docs/.
+# Screenshots under a virtual X server, into docs/: the transceiver window
+# receiving the simulated station (English and French) and transmitting.
+#
+# Then the main window of talven --demo, its input-level menu open, in both
+# languages.
 #
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build; needs
-# transceiver/qt/talven-transceiver built, Xvfb, xdotool and ImageMagick's
+# transceiver/qt/talven-transceiver and app/qt/talven built, Xvfb, xdotool and ImageMagick's
 # import, which scripts/install-deps.sh installs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -70,3 +73,31 @@ xdotool type --window "$id" --delay 80 "CQ CQ DE F6XYZ PSE K"
 sleep 3
 capture screenshot-transmission-en "$id"
 kill "$pid"; wait "$pid" 2>/dev/null || true
+
+# The main window, started in a directory of its own with its files ready
+# (no first-start messages): the input-level menu open, its hint in the
+# status line. Byte 1 of CONFPSER.SER is the language.
+principal=$build/app/qt/talven
+[ -x "$principal" ] || { echo "screenshots: no $principal; build the project first" >&2; exit 1; }
+menu_principal() {
+  local nom=$1 langue=$2
+  local dossier; dossier=$(mktemp -d)
+  printf "\\$(printf %03o "$langue")\\170\\001\\002\\005\\001\\001" >"$dossier/CONFPSER.SER"
+  for n in $(seq 13 20); do : >"$dossier/F$n.SER"; done
+  (cd "$dossier" && exec "$OLDPWD/$principal" --demo) &
+  local pid=$!
+  local id; id=$(fenetre)
+  sleep 1
+  # "Input level" / "Niveau d'entree": the fifth title of the menu bar.
+  local x=$3
+  xdotool mousemove "$x" 8 click 1
+  sleep 0.5
+  xdotool mousemove "$x" 8
+  sleep 0.5
+  import -window root -crop 680x330+0+0 "docs/$nom.png"
+  echo "screenshots: docs/$nom.png"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  rm -rf "$dossier"
+}
+menu_principal screenshot-main-en 1 345
+menu_principal screenshot-main-fr 2 375

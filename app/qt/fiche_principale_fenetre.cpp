@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
@@ -224,7 +226,32 @@ void TForm1::Label1(VueTexte texte) {
 }
 
 void TForm1::Legende_menu(ElementMenu element, VueTexte legende) {
-  if (QAction* a = Action(element)) a->setText(Vers_qstring(legende));
+  QAction* a = Action(element);
+  if (a == nullptr) return;
+  a->setText(Vers_qstring(legende));
+  if (menuBar()->actions().contains(a)) Ajustement_barre();
+}
+
+void TForm1::Ajustement_barre() {
+  // Every title of the menu bar stays in view (the French ones are longer):
+  // the largest font from 12 pixels down to 9 with which they all fit.
+  QMenuBar* barre = menuBar();
+  for (int pixels = 12; pixels >= 9; --pixels) {
+    barre->setFont(Police(pixels));
+    int largeur = 0;
+    for (QAction* titre : barre->actions()) {
+      QStyleOptionMenuItem option;
+      option.initFrom(barre);
+      option.text = titre->text();
+      option.menuItemType = QStyleOptionMenuItem::Normal;
+      const QSize texte = barre->fontMetrics().size(Qt::TextShowMnemonic, titre->text());
+      largeur += barre->style()->sizeFromContents(QStyle::CT_MenuBarItem, &option, texte, barre).width() +
+                 barre->style()->pixelMetric(QStyle::PM_MenuBarItemSpacing, nullptr, barre);
+    }
+    largeur += 2 * (barre->style()->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, barre) +
+                    barre->style()->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, barre));
+    if (largeur <= Largeur) return;
+  }
 }
 
 void TForm1::Bulle_menu(ElementMenu element, VueTexte bulle) {

@@ -83,6 +83,7 @@ class TForm1 final : public QMainWindow, private VueFichePrincipale {
   void Construction_menu();
   QAction* Element(QMenu* menu, ElementMenu element, const char* nom, std::function<void()> action);
   void Survol(QAction* action);
+  void Ajustement_barre();
   // One tick of a Morse sending: the steps the card allows, a few at most.
   void Minuterie_morse();
 
