@@ -17,6 +17,8 @@ packages=(
   # (ImageMagick's import, xdotool to click and type), and the fonts the window
   # chooses from.
   xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation2
+  # The desktop's document opener (the help) and screen-saver command.
+  xdg-utils
   clang-format
 )
 
