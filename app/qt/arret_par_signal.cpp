@@ -59,6 +59,7 @@ ArretParSignal::~ArretParSignal() {
     ::close(tube[1]);
     tube[0] = tube[1] = -1;
   }
+  signal_recu.store(0);
 }
 
 int ArretParSignal::Signal_recu() const {

@@ -20,7 +20,8 @@ namespace talven {
 
 class ArretParSignal final : public QObject {
  public:
-  // `sortie` runs on the first signal. One object per process.
+  // `sortie` runs on the first signal. One object at a time per process;
+  // its destructor puts the handlers it found back.
   explicit ArretParSignal(std::function<void()> sortie, QObject* parent = nullptr);
   ~ArretParSignal() override;
   ArretParSignal(const ArretParSignal&) = delete;
