@@ -88,6 +88,9 @@ int main(int argc, char** argv) {
   const bool demonstration = options.isSet(demo);
 
   talven::Parametres_station p;
+  // French until the configuration is read: the start-up sound-card
+  // messages come before it.
+  p.langue = 0;
   if (demonstration) {
     p.rythme = talven::SonSimule::Rythme::Temps_reel;
     p.mixer = talven::Parametres_station::Mixer::Simule;
