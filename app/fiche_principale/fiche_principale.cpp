@@ -157,6 +157,9 @@ ElementMenu FichePrincipale::Element_niveau_sortie(uint8_t octet) {
 bool FichePrincipale::A_la_creation_de_la_fiche() {
   for (const Texte_menu& b : Bulles_menu) Bulle_element(b.element, "");
   station.pascal.Calibrage_delai();
+  // No language is known before the configuration is read: the sound-card
+  // reports of the start are French, whatever the station was built with.
+  station.langue.valeur = 0;
   if (!verifications.Verification_carte_son()) return false;
   station.configuration.Lecture_configuration();
   if (station.mixer.Reglage_logiciel) verifications.Verification_mixer();
