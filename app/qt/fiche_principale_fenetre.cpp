@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 #include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <cstdio>
 
 #include "app/aide.h"
@@ -104,12 +106,21 @@ TForm1::TForm1(Station& station, Economiseur_ecran& economiseur, bool demonstrat
   Label1_->setAccessibleDescription(QStringLiteral("Hints of the menu and the results of the checks"));
   setCentralWidget(centre);
 
+  // Laid out by the central widget: the menu bar's height is known only
+  // once its captions are set, after the start-up sequence. The big label
+  // lies over the history, the status line along the bottom.
+  auto* pile = new QGridLayout;
+  pile->setContentsMargins(6, 0, 6, 0);
+  pile->addWidget(Memo1, 0, 0);
+  pile->addWidget(Label2_, 0, 0);
+  auto* disposition = new QVBoxLayout(centre);
+  disposition->setContentsMargins(0, 6, 0, 0);
+  disposition->setSpacing(4);
+  disposition->addLayout(pile, 1);
+  Label1_->setFixedHeight(44);
+  disposition->addWidget(Label1_);
+
   Construction_menu();
-  const int haut_menu = menuBar()->sizeHint().height();
-  const int hauteur_centre = Hauteur - haut_menu;
-  Memo1->setGeometry(6, 6, Largeur - 12, hauteur_centre - 54);
-  Label2_->setGeometry(6, 6, Largeur - 12, hauteur_centre - 54);
-  Label1_->setGeometry(0, hauteur_centre - 44, Largeur, 44);
 }
 
 TForm1::~TForm1() = default;
