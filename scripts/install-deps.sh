@@ -19,6 +19,10 @@ packages=(
   xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation2
   # The desktop's document opener (the help) and screen-saver command.
   xdg-utils
+  # The fuzzing harnesses (scripts/fuzz.sh): clang, whose libFuzzer and
+  # sanitizer runtimes come in libclang-rt-14-dev (only recommended by
+  # clang-14), and llvm-symbolizer (llvm) for the reports' stack traces.
+  clang libclang-rt-14-dev llvm
   clang-format
 )
 
