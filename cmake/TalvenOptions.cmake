@@ -3,7 +3,7 @@
 add_library(talven_options INTERFACE)
 
 target_compile_options(talven_options INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
+  -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
   # The modem's real arithmetic must come out the same on every build:
   # no fused multiply-add contraction, no fast-math.
   -ffp-contract=off -fno-fast-math
@@ -37,6 +37,25 @@ if(WITH_TSAN)
   cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL
     set_source_files_properties ${PROJECT_SOURCE_DIR}/common/somme_produits.cpp
     TARGET_DIRECTORY talven_common PROPERTIES COMPILE_OPTIONS -fno-sanitize=thread)
+endif()
+
+# The fuzzing build: every unit of the core is built with libFuzzer's
+# coverage instrumentation and with AddressSanitizer and
+# UndefinedBehaviorSanitizer, so that a harness in fuzz/ sees the edges of the
+# code it drives and stops at the first fault. The harnesses themselves link
+# libFuzzer (fuzz/CMakeLists.txt).
+if(WITH_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "WITH_FUZZ needs clang, which brings libFuzzer (found ${CMAKE_CXX_COMPILER_ID}): "
+                        "configure a build directory of its own with CXX=clang++.")
+  endif()
+  if(WITH_TSAN)
+    message(FATAL_ERROR "WITH_FUZZ and WITH_TSAN cannot be used together: the harnesses run under "
+                        "AddressSanitizer.")
+  endif()
+  target_compile_options(talven_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(talven_options INTERFACE -fsanitize=address,undefined)
 endif()
 
 # Release builds are optimised across units: the receive chain's per-sample
