@@ -268,7 +268,9 @@ void DecodageCaracteres::Affichage_caractere(uint8_t c) {
 }
 
 void DecodageCaracteres::Affichage_memo(uint8_t c) {
-  memo1_->Limitation();
+  // Cut at the limit, and past it: a carriage return received one short of
+  // the limit takes Memo1 over it.
+  memo1_->Limitation_au_dela();
   if (c == '*') sonnerie_->Sonner();
   memo1_->Frappe(c);
 }

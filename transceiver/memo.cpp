@@ -37,9 +37,15 @@ void Memo::Effacement() {
 void Memo::Limitation() {
   // Only a text of exactly the limit is cut. A carriage return adds two
   // characters, so a text can step over the limit and is then left as it
-  // is: both the received-text and the typing window behave so, and the
-  // growth is slow (ten characters a second at most).
+  // is: the typing window behaves so, and its growth is slow (ten
+  // characters a second at most).
   if (texte_.size() != Longueur_limite) return;
+  texte_.erase(0, texte_.size() - Longueur_gardee);
+  Remplacement_signale();
+}
+
+void Memo::Limitation_au_dela() {
+  if (texte_.size() < Longueur_limite) return;
   texte_.erase(0, texte_.size() - Longueur_gardee);
   Remplacement_signale();
 }

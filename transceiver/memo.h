@@ -50,8 +50,17 @@ class Memo {
   void Effacement();
   // Keeps the text bounded: when it holds exactly `Longueur_limite`
   // characters, only its last `Longueur_gardee` are kept (the text from
-  // index 15001); any other length is left as it is.
+  // index 15001); any other length is left as it is. The typing window's
+  // rule.
   void Limitation();
+  // The same cut for a text that a carriage return may have taken past the
+  // limit (it adds two characters, so a text one short of the limit steps
+  // over it): at `Longueur_limite` characters or more, only the last
+  // `Longueur_gardee` are kept. At exactly the limit it cuts as
+  // `Limitation`. The received-text window's rule: nothing else brings that
+  // text back to the limit, so without it the text would grow for as long as
+  // characters are received.
+  void Limitation_au_dela();
 
   const Texte& Texte_memo() const { return texte_; }
 

@@ -158,6 +158,21 @@ TEST_F(DecodageTest, Memo1At20000CharactersKeeps5000AfterTheNextCharacter) {
   EXPECT_EQ(memo1.Texte_memo(), texte.substr(15001) + "Q");
 }
 
+// A carriage return received one short of the limit takes Memo1 to 20001
+// characters; the next character cuts it all the same, so the received text
+// stays bounded however long the reception lasts.
+TEST_F(DecodageTest, Memo1TakenPastTheLimitByACarriageReturnIsCutAtTheNextCharacter) {
+  std::string texte(Memo::Longueur_limite - 1, ' ');
+  for (size_t i = 0; i < texte.size(); ++i) texte[i] = static_cast<char>('A' + i % 26);
+  for (char c : texte) memo1.Frappe(static_cast<uint8_t>(c));
+  Reception(Codage("\r"));
+  ASSERT_EQ(memo1.Texte_memo().size(), Memo::Longueur_limite + 1);
+  Reception(Codage("Q"));
+  EXPECT_EQ(memo1.Texte_memo(), (texte + "\r\n").substr(Memo::Longueur_limite + 1 - 4999) + "Q");
+  Reception(Codage("RS"));
+  EXPECT_EQ(memo1.Texte_memo().size(), 5002u);
+}
+
 TEST_F(DecodageTest, ReceivedCharacterThatFillsTheRecordWarnsOnce) {
   while (enregistrement.Index_QSO() < EnregistrementQso::Seuil_plein) enregistrement.Ajout_QSO_recu('x');
   Reception(Codage("AB\rC"));

@@ -41,6 +41,18 @@ TEST(Memo, LimitationCutsAnExactly20000CharacterTextToItsLast4999) {
   }
 }
 
+TEST(Memo, CutPastTheLimitAlsoBoundsATextACarriageReturnTookOverIt) {
+  for (size_t longueur : {Memo::Longueur_limite - 1, Memo::Longueur_limite, Memo::Longueur_limite + 1,
+                          Memo::Longueur_limite + 2, 3 * Memo::Longueur_limite}) {
+    Memo memo;
+    const std::string texte = Texte_distinct(longueur);
+    for (char c : texte) memo.Frappe(static_cast<uint8_t>(c));
+    memo.Limitation_au_dela();
+    const std::string attendu = longueur < Memo::Longueur_limite ? texte : texte.substr(longueur - 4999);
+    EXPECT_EQ(memo.Texte_memo(), attendu) << "length " << longueur;
+  }
+}
+
 struct VueMemo final : ObservateurMemo {
   void Memo_caractere(uint8_t c) override { evenements.push_back(std::string(1, static_cast<char>(c))); }
   void Memo_texte(VueTexte texte) override { evenements.push_back("=" + std::string(texte)); }
