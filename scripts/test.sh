@@ -67,4 +67,6 @@ for variant in normal asan tsan; do
   report_skips "$dir"
   echo "=== $variant: $((SECONDS - start)) s ==="
 done
+# The libFuzzer harnesses of fuzz/, a minute each, in a clang build of their own.
+scripts/fuzz.sh 60 || status=1
 exit $status
