@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <iterator>
@@ -86,10 +88,10 @@ class VueTerminal final : public ObservateurTransceiver {
     } else {
       recu += static_cast<char>(c);
     }
-    if (direct) {
+    if (direct && sortie_perdue == 0) {
       const char* s = c == 13 ? "\n" : c == 8 ? "\b \b" : nullptr;
       std::fputs(s != nullptr ? s : Vers_utf8(Texte(1, static_cast<char>(c))).c_str(), stdout);
-      std::fflush(stdout);
+      if (std::fflush(stdout) != 0) sortie_perdue = errno != 0 ? errno : EIO;
     }
   }
   void Etiquettes_frequences(VueTexte reception, VueTexte emission, VueTexte delta) override {
@@ -99,8 +101,9 @@ class VueTerminal final : public ObservateurTransceiver {
   }
   void Label8(bool visible) override { verrouille = visible; }
 
-  bool actif = true;    // Memo1 recorded (false while a first pass only looks for the line)
-  bool direct = false;  // also printed as received
+  bool actif = true;      // Memo1 recorded (false while a first pass only looks for the line)
+  bool direct = false;    // also printed as received
+  int sortie_perdue = 0;  // errno of the write that failed, once standard output failed
   Texte recu;
   Texte f_reception, f_emission, f_delta;
   bool verrouille = false;
@@ -506,8 +509,12 @@ int Receive(const Options& o) {
   }
   if (!m.Entree_ouverte) return Echec_carte(o.peripherique + ": the input could not be opened");
   std::fprintf(stderr, "receiving on %.1f Hz, class %d (Ctrl-C stops)\n", o.frequence / 10.0, o.classe);
-  while (interruptions.load() == 0 && m.Reception_active) Tic(m);
+  // A receiver whose text nobody gets any more (a pipe whose reader has
+  // gone, a full disk) stops.
+  while (interruptions.load() == 0 && m.Reception_active && vue.sortie_perdue == 0) Tic(m);
   m.Retour_au_menu();
+  if (vue.sortie_perdue != 0)
+    return Echec(std::string("standard output: ") + std::strerror(vue.sortie_perdue));
   std::fputc('\n', stdout);
   return Sortie_ok;
 }

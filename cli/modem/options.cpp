@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "cli/modem/fichier_audio.h"
+
 namespace talven::modem {
 
 const char* const Texte_aide =
@@ -21,8 +23,9 @@ const char* const Texte_aide =
     "      at 11025 Hz): carrier and one reversal, idle marks, the text, idle\n"
     "      marks until the transmission is drained.\n"
     "  decode [-f HZ | -f auto] [--class 1|2] [--channel N] [--trace] FILE\n"
-    "      Decodes a sound file (any format, rate and channel count that\n"
-    "      libsndfile reads) and prints the received text.\n"
+    "      Decodes a sound file (any format and channel count that libsndfile\n"
+    "      reads, 1000 to 384000 Hz, a regular file) and prints the received\n"
+    "      text.\n"
     "  loopback [--snr DB] [-f HZ] [--class 1|2] [--seed N] [TEXT | -]\n"
     "      Encodes TEXT, adds white Gaussian noise at DB decibels of S/N in\n"
     "      2500 Hz (no noise without --snr), decodes it and prints the text\n"
@@ -66,8 +69,9 @@ const char* const Texte_aide =
     "return, ! \" $ % & ' ( ) * + , - . / : ; = ? _ and £ Ä Ñ Ö Ü à ç é; it\n"
     "leaves out other characters.\n"
     "\n"
-    "Exit status: 0 done, 1 failure (unreadable file, sound card), 2 bad command\n"
-    "line.\n";
+    "Exit status: 0 done; 1 failure: a file that cannot be read or written, or\n"
+    "holds no usable sound, the sound card, standard output closed or not\n"
+    "written (a full disk, a pipe whose reader has gone); 2 bad command line.\n";
 
 namespace {
 
@@ -234,8 +238,10 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     } else if (x == "-o") {
       o.sortie = v;
     } else if (x == "--rate") {
-      auto k = Entier(v, 1000, 384000);
-      if (!k) return erreur("--rate takes a sample rate in hertz from 1000 to 384000, not '" + v + "'");
+      auto k = Entier(v, Taux_fichier_min, Taux_fichier_max);
+      if (!k)
+        return erreur("--rate takes a sample rate in hertz from " + std::to_string(Taux_fichier_min) +
+                      " to " + std::to_string(Taux_fichier_max) + ", not '" + v + "'");
       o.taux = static_cast<uint32_t>(*k);
     } else if (x == "--format") {
       if (v != "u8" && v != "s16") return erreur("--format is u8 or s16, not '" + v + "'");

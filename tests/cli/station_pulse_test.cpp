@@ -74,6 +74,23 @@ TEST(StationPulse, TransmittedTextIsReceivedWhole) {
   EXPECT_NE(recu.sortie.find("TEST DE F6XYZ K"), std::string::npos) << recu.sortie;
 }
 
+// A receiver printing into a pipe whose reader has gone stops by itself at
+// the first character it cannot write, with status 1 and the reason,
+// neither killed by SIGPIPE nor receiving for nobody until Ctrl-C.
+TEST(StationPulse, ReceiverStopsWhenNobodyReadsItsOutput) {
+  ServeurPulse serveur;
+  if (!serveur.Pret()) GTEST_SKIP() << "pulseaudio could not be started here";
+  ProcessusModem reception({"receive", "--device", "pulse", "-f", "1200.0"}, {}, {},
+                           Sortie_modem::Tube_orphelin);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  Execution emission = Lancer_modem({"transmit", "--device", "pulse", "-f", "1200.0", "TEST DE F6XYZ K"});
+  EXPECT_EQ(emission.code, 0) << emission.erreurs;
+  Execution recu = reception.Attendre();
+  EXPECT_EQ(recu.signal, 0);
+  EXPECT_EQ(recu.code, 1) << recu.erreurs;
+  EXPECT_NE(recu.erreurs.find("standard output: Broken pipe"), std::string::npos) << recu.erreurs;
+}
+
 // Ctrl-C in the middle of a transmission: the rest of the text is dropped,
 // the transmission drains and stops, and the status says it was cut short.
 TEST(StationPulse, InterruptedTransmissionEndsCleanly) {
