@@ -226,7 +226,8 @@ TEST_F(FauxXdgScreensaver, FailuresGiveFalseAreSaidAndResumeNothing) {
     fs::remove(repertoire_ / "enfant");
     lignes_.clear();
     if (c.programme) Programme(*c.programme, c.executable);
-    if (!c.programme) setenv("PATH", repertoire_.c_str(), 1);  // nor the system's
+    // Nor the system's: a real xdg-screensaver further on PATH would run.
+    if (!c.programme || !c.executable) setenv("PATH", repertoire_.c_str(), 1);
     const auto debut = std::chrono::steady_clock::now();
     {
       Economiseur_xdg e(c.fenetre, Enregistre(), 300ms);
