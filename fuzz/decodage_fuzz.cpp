@@ -21,7 +21,9 @@
 // order; Memo1 stays within its limit (a carriage return may pass it by the
 // line feed that goes with it) and the view's copy of it follows it; the
 // bit string stays below 21 bits, the lock counter within 0..9, Label8 shows
-// the lock; the letter label holds 1 to 3 characters. At the end: only
+// the lock; the letter label holds 1 to 3 characters; the full-record
+// warning comes only while the record holds more than 99997 characters (a
+// deletion handled in the same step may take it back). At the end: only
 // characters of the code reach Memo1 and the record, carriage return and
 // line feed go together in the received text, the text recorded before the
 // first marker is untouched, and the bell rang once per '*' shown.
@@ -32,8 +34,8 @@
 #include <limits>
 #include <string>
 
+#include "common/messages.h"
 #include "fuzz/verification.h"
-#include "tests/support/boite_messages_enregistreuse.h"
 #include "transceiver/code_caractere.h"
 #include "transceiver/decodage_caracteres.h"
 #include "transceiver/enregistrement_qso.h"
@@ -118,8 +120,20 @@ enum Operation : uint8_t {
 constexpr std::size_t Memo_preparee = Memo::Longueur_limite - 31;
 constexpr int32_t Record_prepare = EnregistrementQso::Taille - 8 - 39;
 
-Boite_messages& Boite() {
-  static test::Boite_messages_enregistreuse boite;
+// The full-record warning is the only message of the received-text path and
+// of the transmitter's recording, and it comes only while the record holds
+// more than `Seuil_plein` characters (a deletion that follows it in the same
+// step may take the record back below).
+struct Boite_record final : Boite_messages {
+  void Message(VueTexte texte) override {
+    TALVEN_VERIFIE(texte == EnregistrementQso::Message_plein);
+    TALVEN_VERIFIE(record != nullptr && record->Index_QSO() > EnregistrementQso::Seuil_plein);
+  }
+  const EnregistrementQso* record = nullptr;
+};
+
+Boite_record& Boite() {
+  static Boite_record boite;
   return boite;
 }
 
@@ -155,8 +169,11 @@ const EnregistrementQso& Record_presque_plein() {
 class Banc {
  public:
   Banc(const uint8_t* donnees, std::size_t taille) : p_(donnees), fin_(donnees + taille) {
-    boite.messages.clear();
+    boite.record = &enregistrement;
   }
+  ~Banc() { boite.record = nullptr; }
+  Banc(const Banc&) = delete;
+  Banc& operator=(const Banc&) = delete;
 
   void Execution() {
     Preparation();
@@ -300,11 +317,6 @@ class Banc {
     TALVEN_VERIFIE(vue.label8 == decodeur.Signal_verrouille());
     TALVEN_VERIFIE(!decodeur.Lettre_affichee().empty() && decodeur.Lettre_affichee().size() <= 3);
     for (char b : decodeur.Fenetre_bits()) TALVEN_VERIFIE(b == '0' || b == '1');
-    for (const Texte& m : boite.messages) TALVEN_VERIFIE(m == EnregistrementQso::Message_plein);
-    if (boite.messages.size() > messages_) {
-      TALVEN_VERIFIE(index > EnregistrementQso::Seuil_plein);
-      messages_ = boite.messages.size();
-    }
   }
 
   void Verification_finale() {
@@ -336,7 +348,7 @@ class Banc {
 
   const uint8_t* p_;
   const uint8_t* fin_;
-  test::Boite_messages_enregistreuse& boite = static_cast<test::Boite_messages_enregistreuse&>(Boite());
+  Boite_record& boite = Boite();
   EnregistrementQso enregistrement{boite};
   Memo memo1;
   Vue_memo vue_memo;
@@ -346,7 +358,6 @@ class Banc {
   int32_t gel_ = 0;              // characters recorded before the first marker
   int32_t debut_reception_ = 0;  // fill count after the last reception marker
   bool reception_seule_ = true;  // nothing but reception since that marker
-  std::size_t messages_ = 0;
 };
 
 }  // namespace
