@@ -24,6 +24,10 @@ packages=(
   # clang-14), and llvm-symbolizer (llvm) for the reports' stack traces.
   clang libclang-rt-14-dev llvm
   clang-format
+  # The Debian package (cpack -G DEB: dpkg-shlibdeps works out its
+  # dependencies) and the checks of what it installs: the desktop entry,
+  # the AppStream metadata and the manual pages.
+  dpkg-dev fakeroot desktop-file-utils appstream groff-base man-db mandoc
 )
 
 missing=()

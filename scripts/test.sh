@@ -69,4 +69,6 @@ for variant in normal asan tsan; do
 done
 # The libFuzzer harnesses of fuzz/, a minute each, in a clang build of their own.
 scripts/fuzz.sh 60 || status=1
+# The Debian package, installed from its file and run from /usr/bin.
+scripts/package-check.sh || status=1
 exit $status
