@@ -8,15 +8,6 @@
 
 namespace talven {
 
-void Horloge_datee_monotone::Attente(std::chrono::milliseconds duree) {
-  Horloge_monotone().Attente(duree);
-}
-
-std::chrono::milliseconds Horloge_datee_monotone::Maintenant() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now().time_since_epoch());
-}
-
 AffichePuissanceVoies::AffichePuissanceVoies(FonctionsWave& wave, FonctionsMixer& mixer, const Langue& langue,
                                              Horloge_datee& horloge)
     : wave_(wave), mixer_(mixer), langue_(langue), horloge_(horloge) {}

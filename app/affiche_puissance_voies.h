@@ -33,22 +33,6 @@
 
 namespace talven {
 
-// A clock that also tells the time, so that a wait can be timed without
-// blocking: it is read at each tick of a loop.
-class Horloge_datee : public Horloge {
- public:
-  // Time since an origin fixed for the object's life; never goes back.
-  virtual std::chrono::milliseconds Maintenant() = 0;
-};
-
-// The monotonic clock: Maintenant from the steady clock, Attente as
-// Horloge_monotone.
-class Horloge_datee_monotone final : public Horloge_datee {
- public:
-  void Attente(std::chrono::milliseconds duree) override;
-  std::chrono::milliseconds Maintenant() override;
-};
-
 // The three inputs, in the order they are measured.
 enum class Entree_son { Ligne_gauche, Ligne_droite, Microphone };
 inline constexpr int Nombre_entrees_son = 3;

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/reglages_utilisateur.h"
+
 namespace talven {
 
 namespace {
@@ -49,14 +51,9 @@ void Correspondance_ports::Lecture_environnement() {
 
 Correspondance_ports Correspondance_ports::Chargement() {
   Correspondance_ports c;
-  std::string dossier;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
-    dossier = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    dossier = std::string(home) + "/.config";
-  }
+  const std::string dossier = Dossier_configuration_utilisateur();
   if (!dossier.empty()) {
-    std::ifstream fichier(dossier + "/talven/ports.conf");
+    std::ifstream fichier(dossier + "/ports.conf");
     if (fichier) {
       std::ostringstream contenu;
       contenu << fichier.rdbuf();

@@ -7,7 +7,8 @@
 // focus and the stop-of-sequence button (keyboard entry), level, gain and
 // saturation lamp (gain control), the three memos, the late-processing lamp,
 // the text-pending indicator, the state captions, visibility of the window's
-// elements and the closing of the window.
+// elements, the closing of the window and the end of a transmission by the
+// transmit watchdog.
 // Collaborations: `TraducteurEditeurPsk` hands it to each unit it owns and
 // forwards the memo changes with the memo's identity. Every member has a
 // no-op default, so a view that shows nothing needs no code at all.
@@ -126,6 +127,12 @@ class ObservateurTransceiver : public ObservateurCostas,
   virtual void Focus_controle(ControleFocus) {}
   // The window closes: control returns to the main window.
   virtual void Fermeture_fenetre() {}
+  // The transmit watchdog ended a transmission left idle for `minutes`
+  // minutes; reception has started again. `message` is the operator's
+  // notice in the current language (Windows-1252, valid only during the
+  // call). Told once per transmission so ended, after the transmitter was
+  // released.
+  virtual void Fin_emission_garde(int32_t /*minutes*/, VueTexte /*message*/) {}
 };
 
 // Forwards every report to the view attached now, or to nobody. The engine
@@ -158,6 +165,9 @@ class RelaisObservateur final : public ObservateurTransceiver {
   void Visibilite(ElementFenetre e, bool v) override { vue_->Visibilite(e, v); }
   void Focus_controle(ControleFocus c) override { vue_->Focus_controle(c); }
   void Fermeture_fenetre() override { vue_->Fermeture_fenetre(); }
+  void Fin_emission_garde(int32_t minutes, VueTexte message) override {
+    vue_->Fin_emission_garde(minutes, message);
+  }
 
  private:
   ObservateurTransceiver muet_;

@@ -52,7 +52,7 @@ constexpr Legende_activation Legendes_activation[] = {
 
 TraducteurEditeurPsk::TraducteurEditeurPsk(
     FonctionsWave& wave, FonctionsMixer& mixer, FonctionsPascal& pascal, EnregistrementQso& enregistrement,
-    Boite_messages& boite, const Langue& langue,
+    Boite_messages& boite, const Langue& langue, Horloge_datee& horloge,
     const std::array<Texte, SaisieEmission::Nombre_sequences>& textes_sequences,
     ObservateurTransceiver* observateur)
     : wave_(&wave),
@@ -69,6 +69,7 @@ TraducteurEditeurPsk::TraducteurEditeurPsk(
       modulateur(filtre),
       reception(wave, chaine, gain, spectre, *observateur_),
       emetteur(wave, modulateur, saisie, enregistrement, memo3, pascal, *observateur_),
+      garde(horloge),
       relais_memo1_(relais_, MemoFenetre::Memo1),
       relais_memo2_(relais_, MemoFenetre::Memo2),
       relais_memo3_(relais_, MemoFenetre::Memo3) {
@@ -367,6 +368,7 @@ void TraducteurEditeurPsk::Debut_edition() {
     Abandon_emission();
     return;
   }
+  garde.Armement();
   emetteur.Remplissage_emission(Passage_termine);
 }
 
@@ -391,8 +393,7 @@ void TraducteurEditeurPsk::Passage_reception() {
       return;
     }
     if (emetteur.Emission_terminee()) {
-      emetteur.Arret_edition();
-      Emission_active = false;
+      Fin_edition();
       Debut_traduction();
     }
     return;
@@ -427,10 +428,33 @@ void TraducteurEditeurPsk::Arret_sans_retour_au_menu() {
     return;
   }
   if (emetteur.Emission_terminee()) {
-    emetteur.Arret_edition();
-    Emission_active = false;
+    Fin_edition();
     emetteur.Manipulation_reception();
   }
+}
+
+void TraducteurEditeurPsk::Fin_edition() {
+  emetteur.Arret_edition();
+  Emission_active = false;
+  garde.Desarmement();
+}
+
+void TraducteurEditeurPsk::Surveillance_garde() {
+  // Text still on its way (queued, being encoded, or not yet played) is not
+  // idleness: the minutes count from the moment the last of it was played.
+  if (!emetteur.Emission_terminee()) {
+    garde.Activite();
+    return;
+  }
+  if (!garde.Echue()) return;
+  // Drained: ended as the operator's return to reception ends it. A
+  // sequence still flagged with nothing left to send (one whose characters
+  // were all refused) is cancelled by this first request, as the operator's
+  // would be; the stop follows at the next tick.
+  const int32_t minutes = garde.Minutes();
+  Passage_reception();
+  if (Emission_active) return;
+  observateur_->Fin_emission_garde(minutes, GardeEmission::Message_fin(minutes, *langue_));
 }
 
 void TraducteurEditeurPsk::Retour_au_menu() {
@@ -456,9 +480,8 @@ void TraducteurEditeurPsk::Retour_au_menu() {
     return;
   }
   if (emetteur.Emission_terminee()) {
-    emetteur.Arret_edition();
+    Fin_edition();
     Boucle_active = false;
-    Emission_active = false;
     Fermeture();
     emetteur.Manipulation_reception();
   }
@@ -541,16 +564,25 @@ void TraducteurEditeurPsk::Init_affichage_spectre(int32_t hauteur, int32_t large
 
 // --- Keyboard and buttons of the typing window ---
 
+// What the operator sends restarts the watchdog's count: a key that reached
+// the typing window (a character queued or taken back, the deletion
+// character), a sequence started. A refused key sends nothing and restarts
+// nothing.
 uint8_t TraducteurEditeurPsk::Appui_touche(uint8_t k) {
-  return saisie.Appui_touche(k);
+  const uint8_t touche = saisie.Appui_touche(k);
+  if (touche != 0 && Emission_active) garde.Activite();
+  return touche;
 }
 
 int32_t TraducteurEditeurPsk::Appui_touche_etendue(int32_t v) {
-  return saisie.Appui_touche_etendue(v);
+  const int32_t touche = saisie.Appui_touche_etendue(v);
+  if (Emission_active && saisie.Sequence_en_cours) garde.Activite();
+  return touche;
 }
 
 void TraducteurEditeurPsk::SequenceNClick(int32_t n) {
   saisie.SequenceNClick(n);
+  if (Emission_active && saisie.Sequence_en_cours) garde.Activite();
 }
 
 void TraducteurEditeurPsk::Arret_sequenceClick() {
@@ -562,7 +594,9 @@ void TraducteurEditeurPsk::Memo2Click() {
 }
 
 uint8_t TraducteurEditeurPsk::Ajout_caractere(uint8_t k) {
-  return saisie.Ajout_caractere(k);
+  const uint8_t c = saisie.Ajout_caractere(k);
+  if (c != 0 && Emission_active) garde.Activite();
+  return c;
 }
 
 void TraducteurEditeurPsk::Abandon_texte() {
@@ -620,6 +654,9 @@ bool TraducteurEditeurPsk::Timer() {
   if (Reception_active) reception.Traitement_reception(Passage_termine);
   if (Emission_active) emetteur.Remplissage_emission(Passage_termine);
   dans_passage_ = false;
+  // After the pass, outside it: the view told of a watchdog stop may show a
+  // message box, whose own event loop keeps ticking.
+  if (Emission_active) Surveillance_garde();
   // A finished pass means a new one is due at the next tick; a pass still
   // open returned because it waits for the sound card.
   return Boucle_active && Passage_termine;

@@ -4,10 +4,14 @@
 // band-pass filter shared by both directions, the per-sample receive chain
 // (with the Costas loop), the character decoder, the spectrum, the keyboard
 // entry with its sequences, the gain control, the modulator, the receive
-// pipeline and the transmitter — and runs the transceiver's controller:
-// activation, the three states (reception, transmission, stopped) and every
-// transition between them, master and slave mode, the processor class, the
-// captions in both languages, and the real-time loop. One call of `Timer`
+// pipeline, the transmitter and the transmit watchdog — and runs the
+// transceiver's controller: activation, the three states (reception,
+// transmission, stopped) and every transition between them, master and slave
+// mode, the processor class, the captions in both languages, and the
+// real-time loop. A transmission left on idle marks for the watchdog's
+// minutes, with nothing typed and no sequence sent, ends at a tick of the
+// loop as the operator's return to reception ends it once drained, and the
+// view is told (`ObservateurTransceiver::Fin_emission_garde`). One call of `Timer`
 // is one pass of that loop; where a pass would wait for the sound card to
 // finish a buffer it returns instead, and the next call carries on, so no
 // call ever waits.
@@ -15,7 +19,8 @@
 // real or simulated), sets the mixer up through `FonctionsMixer`, keys the
 // transmitter and rings the bell through `FonctionsPascal`, records into the
 // program's `EnregistrementQso`, reports errors through `Boite_messages`,
-// reads the language and the eight sequence texts; everything the window
+// reads the language, the eight sequence texts and the station's clock
+// (`Horloge_datee`, for the watchdog); everything the window
 // shows goes to the `ObservateurTransceiver` attached now (none while no
 // window is open). The operations below are the only door of a view or a
 // front-end: it calls them for its buttons, keys and clicks, and calls
@@ -28,6 +33,7 @@
 #include <cstdint>
 
 #include "app/fonctions_pascal.h"
+#include "app/horloge.h"
 #include "audio/fonctions_mixer.h"
 #include "audio/fonctions_wave.h"
 #include "common/langue.h"
@@ -40,6 +46,7 @@
 #include "transceiver/emetteur.h"
 #include "transceiver/enregistrement_qso.h"
 #include "transceiver/filtre_passe_bande.h"
+#include "transceiver/garde_emission.h"
 #include "transceiver/memo.h"
 #include "transceiver/modulateur.h"
 #include "transceiver/observateur_transceiver.h"
@@ -67,9 +74,11 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   // Every collaborator must outlive the engine. `observateur`, when given,
   // is attached at once (see `Attache_observateur`). The engine starts
   // closed: nothing runs until `A_l_activation_de_la_fiche`.
+  //   horloge          : what the transmit watchdog reads
   //   textes_sequences : sequence n is entry n - 1 (Windows-1252)
   TraducteurEditeurPsk(FonctionsWave& wave, FonctionsMixer& mixer, FonctionsPascal& pascal,
                        EnregistrementQso& enregistrement, Boite_messages& boite, const Langue& langue,
+                       Horloge_datee& horloge,
                        const std::array<Texte, SaisieEmission::Nombre_sequences>& textes_sequences,
                        ObservateurTransceiver* observateur = nullptr);
   // Stops whatever stream is still open (output drained or not), unkeys.
@@ -96,6 +105,15 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   // the left line channel (otherwise right, or the microphone as the
   // mixer's settings say). Applied at the next activation.
   void Reglage_gain(int32_t gain_choisi, bool cag, bool entree_gauche);
+  // The transmit watchdog: minutes of idle transmission before the stop,
+  // 0 (off) to `GardeEmission::Minutes_maximales`, 10 unless set; throws
+  // std::invalid_argument out of range. Idle means nothing typed (a
+  // character queued or taken back), no sequence started, and nothing of
+  // the text left to play: a text longer than the set time is sent whole
+  // and the minutes count from its end. During a transmission the new
+  // length counts from now.
+  void Reglage_garde_emission(int32_t minutes) { garde.Reglage(minutes); }
+  int32_t Minutes_garde_emission() const { return garde.Minutes(); }
   // The tuned frequency, tenths of a hertz (2000..22000 for a transmission),
   // as a click on the spectrum writes it, with the frequency labels; the
   // receive chain is not restarted (`Relance_traduction` does it).
@@ -186,7 +204,8 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
 
   // --- Real-time loop ---
   // One tick of the window timer: one pass of the real-time loop, or the
-  // continuation of a pass that was waiting for the sound card. Returns
+  // continuation of a pass that was waiting for the sound card; during a
+  // transmission, then the transmit watchdog's check. Returns
   // true when the next tick has work (a new pass is due); false when the
   // loop waits for the sound card to finish a buffer or for the operator,
   // so a view may stop ticking until `Descripteur_reveil` becomes readable
@@ -275,12 +294,18 @@ class TraducteurEditeurPsk final : private ActionsAccord, private Sonnerie {
   Modulateur modulateur;
   Reception reception;
   Emetteur emetteur;
+  GardeEmission garde;
 
   void Sonner() override;
   void Affichage_image_spectre() override;
   void Application_classe(int32_t classe);
   void Ouverture_entree();
   void Abandon_emission();
+  // A drained transmission stops: output closed, the watchdog disarmed; the
+  // caller unkeys (or starts reception, which unkeys).
+  void Fin_edition();
+  // The watchdog's check at the end of a tick of a transmission.
+  void Surveillance_garde();
   void Fermeture();
   void Changement_mode(bool maitre);
   void Changement_classe(int32_t classe);

@@ -3,12 +3,17 @@
 #include <utility>
 
 #include "app/haut_parleur_linux.h"
+#include "app/reglages_utilisateur.h"
 #include "audio/mixer_alsa.h"
 #include "audio/son_alsa.h"
 
 namespace talven {
 
 namespace {
+
+// talven.conf takes what the watchdog accepts.
+static_assert(Reglages_utilisateur::Minutes_garde_par_defaut == GardeEmission::Minutes_par_defaut);
+static_assert(Reglages_utilisateur::Minutes_garde_maximales == GardeEmission::Minutes_maximales);
 
 std::unique_ptr<Peripherique_son> Carte_choisie(const Parametres_station& p, SonSimule*& simulee) {
   if (p.carte == Parametres_station::Carte::Alsa) return std::make_unique<SonAlsa>(p.peripherique);
@@ -68,11 +73,15 @@ Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
       enregistrement(boite),
       fichiers(boite, p.repertoire, p.disque),
       configuration(fichiers, boite, langue, relais_reglages_),
-      moteur(wave, mixer, pascal, enregistrement, boite, langue, configuration.Textes_sequences) {
+      moteur(wave, mixer, pascal, enregistrement, boite, langue,
+             p.horloge != nullptr ? *p.horloge : horloge_monotone_, configuration.Textes_sequences) {
   pascal.Attache_registre_controle_modem(&manipulation);
   // Without a mixer device nothing is adjusted: the levels stay the
   // operator's.
   if (pilote_mixer_ == nullptr) mixer.Reglage_logiciel = false;
+  moteur.Reglage_garde_emission(p.minutes_garde_emission
+                                    ? *p.minutes_garde_emission
+                                    : Reglages_utilisateur::Chargement().Minutes_garde_emission);
 }
 
 Station::~Station() {

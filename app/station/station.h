@@ -7,7 +7,8 @@
 // keying: the Linux driver or the simulated one; PC speaker: the Linux
 // back-ends or silence), then the layers over them in order (wave streaming,
 // mixer control, port space with the keying attached, QSO record, language,
-// the eight sequence texts) and the engine; install the serial-line guard,
+// the eight sequence texts) and the engine with its clock and its transmit
+// watchdog's minutes; install the serial-line guard,
 // so a transmitter keyed by this process is released on Ctrl-C, SIGTERM and
 // crash signals; open, close and apply the keying port to the engine.
 // Collaborations: owns everything it builds; a front-end gives it the
@@ -62,14 +63,19 @@ struct Parametres_station {
   Bip bip = Bip::Muet;
   // Or this speaker (a test's recorder), not owned, when not null.
   talven::Haut_parleur* haut_parleur = nullptr;
-  // Clock of the delays (`FonctionsPascal::Delai`): nullptr for the
-  // monotonic clock; not owned, must outlive the station.
-  Horloge* horloge = nullptr;
+  // The station's clock: the delays (`FonctionsPascal::Delai`) wait on it
+  // and the engine's transmit watchdog reads it. nullptr for the monotonic
+  // clock; not owned, must outlive the station.
+  Horloge_datee* horloge = nullptr;
   // Initial language flag: 1 English, any other value French.
   uint8_t langue = 1;
   // COM 1 to COM 4 devices; the defaults, the user's ports.conf and the
   // environment when not given.
   std::optional<Correspondance_ports> ports;
+  // Minutes of idle transmission before the transmit watchdog ends it, 0
+  // (off) to `GardeEmission::Minutes_maximales`; the user's talven.conf
+  // (10 without one) when not given.
+  std::optional<int32_t> minutes_garde_emission;
   // The directory of CONFPSER.SER, F13.SER .. F20.SER and QSO_PSK.TXT: the
   // working directory unless given.
   std::string repertoire = ".";
@@ -142,6 +148,8 @@ class Station {
   std::unique_ptr<Pilote_mixer> pilote_mixer_;
   std::unique_ptr<Pilote_serie> pilote_serie_;
   std::unique_ptr<talven::Haut_parleur> haut_parleur_;
+  // The clock when the parameters name none.
+  Horloge_datee_monotone horloge_monotone_;
 
  public:
   // The layers, in the order they are built.

@@ -1,5 +1,6 @@
-// A clock that does not wait: it records each requested wait, so that tests
-// check durations without taking time.
+// A clock that does not wait: it records each requested wait and moves its
+// time on by it, and otherwise moves only when told, so that tests check
+// durations and timeouts without taking time.
 #pragma once
 
 #include <chrono>
@@ -9,11 +10,17 @@
 
 namespace talven::test {
 
-class Horloge_factice final : public Horloge {
+class Horloge_factice final : public Horloge_datee {
  public:
   std::vector<std::chrono::milliseconds> attentes;
+  // The time it tells; tests move it on.
+  std::chrono::milliseconds maintenant{0};
 
-  void Attente(std::chrono::milliseconds duree) override { attentes.push_back(duree); }
+  void Attente(std::chrono::milliseconds duree) override {
+    attentes.push_back(duree);
+    maintenant += duree;
+  }
+  std::chrono::milliseconds Maintenant() override { return maintenant; }
 
   std::chrono::milliseconds Total() const {
     std::chrono::milliseconds total{0};

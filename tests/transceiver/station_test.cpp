@@ -7,6 +7,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 #include "tests/support/boite_messages_enregistreuse.h"
 
@@ -64,6 +69,34 @@ TEST(Station, KeysTheChosenPortThroughTheEngine) {
   ASSERT_FALSE(m.Emission_active);
   EXPECT_FALSE(serie.Journal.back().dtr || serie.Journal.back().rts);
   EXPECT_TRUE(boite.messages.empty());
+}
+
+TEST(Station, TransmitWatchdogMinutesFromTheParametersOrElseTheUsersTalvenConf) {
+  namespace fs = std::filesystem;
+  std::string modele = (fs::temp_directory_path() / "talven-station-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(modele.data()), nullptr);
+  const fs::path racine = modele;
+  fs::create_directories(racine / "talven");
+  std::ofstream(racine / "talven" / "talven.conf") << "transmit_watchdog_minutes=3\n";
+  std::optional<std::string> ancienne;
+  if (const char* v = std::getenv("XDG_CONFIG_HOME")) ancienne = v;
+  ::setenv("XDG_CONFIG_HOME", racine.c_str(), 1);
+
+  test::Boite_messages_enregistreuse boite;
+  Parametres_station p;
+  p.ports = Correspondance_ports{};
+  const int32_t du_fichier = Station(p, boite).moteur.Minutes_garde_emission();
+  p.minutes_garde_emission = 0;
+  const int32_t donne = Station(p, boite).moteur.Minutes_garde_emission();
+
+  if (ancienne) {
+    ::setenv("XDG_CONFIG_HOME", ancienne->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+  fs::remove_all(racine);
+  EXPECT_EQ(du_fichier, 3);
+  EXPECT_EQ(donne, 0);
 }
 
 }  // namespace

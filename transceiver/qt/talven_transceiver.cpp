@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   station.moteur.Mode_maitre_actif = !options.isSet(esclave);
   station.moteur.Classe_processeur = n_classe;
 
-  talven::TForm3 fenetre(station.moteur, station.langue);
+  talven::TForm3 fenetre(station.moteur, station.langue, nullptr, &station.boite);
   if (options.isSet(demo)) {
     fenetre.setWindowTitle(fenetre.windowTitle() + QStringLiteral(" (demonstration)"));
   }

@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "common/qt/boite_messages_qt.h"
 #include "common/qt/texte_qt.h"
 #include "transceiver/qt/image_frequences.h"
 #include "transceiver/qt/memos.h"
@@ -113,10 +114,12 @@ void Frappe(QPlainTextEdit* memo, uint8_t c) {
 
 }  // namespace
 
-TForm3::TForm3(TraducteurEditeurPsk& moteur, const Langue& langue, QWidget* parent)
+TForm3::TForm3(TraducteurEditeurPsk& moteur, const Langue& langue, QWidget* parent, Boite_messages* boite)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       moteur_(moteur),
-      langue_(langue) {
+      langue_(langue),
+      boite_propre_(boite == nullptr ? std::make_unique<Boite_messages_qt>() : nullptr),
+      boite_(boite != nullptr ? boite : boite_propre_.get()) {
   setObjectName(QStringLiteral("TForm3"));
   setWindowTitle(QStringLiteral("TRANSLATOR EDITOR"));
   setFixedSize(Largeur, Hauteur);
@@ -687,6 +690,13 @@ void TForm3::Fermeture_fenetre() {
   fermeture_moteur_ = true;
   Timer1->stop();
   QDialog::done(QDialog::Accepted);
+}
+
+void TForm3::Fin_emission_garde(int32_t, VueTexte message) {
+  // Reported from the event loop once the tick is over: the box's own event
+  // loop keeps the window ticking, so reception goes on behind it.
+  QMetaObject::invokeMethod(
+      this, [this, texte = Texte(message)] { boite_->Message(texte); }, Qt::QueuedConnection);
 }
 
 }  // namespace talven

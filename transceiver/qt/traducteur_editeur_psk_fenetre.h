@@ -11,18 +11,23 @@
 // and is refused while a transmission is not drained); run the real-time
 // loop: `Timer1` ticks every millisecond while the engine has work, and
 // sleeps on the sound card's wake descriptor while the engine waits for a
-// buffer, so an idle loop costs nothing.
+// buffer, so an idle loop costs nothing; show the notice of a transmission
+// ended by the transmit watchdog in a message box, once the engine's tick
+// is over (the loop goes on while the box waits for its OK).
 // Collaborations: the engine `TraducteurEditeurPsk` is its only door: it
 // calls the engine's operations and implements `ObservateurTransceiver`,
-// attached while the window is shown. Text crosses into the widgets through
-// `Vers_qstring` / `Depuis_qstring` and nowhere else.
+// attached while the window is shown; the notices go to a `Boite_messages`.
+// Text crosses into the widgets through `Vers_qstring` / `Depuis_qstring`
+// and nowhere else.
 #pragma once
 
 #include <QDialog>
 #include <QTimer>
 #include <array>
+#include <memory>
 
 #include "common/langue.h"
+#include "common/messages.h"
 #include "transceiver/observateur_transceiver.h"
 #include "transceiver/traducteur_editeur_psk.h"
 
@@ -45,10 +50,13 @@ class TForm3 final : public QDialog, private ObservateurTransceiver {
   static constexpr int Largeur = 634;  // client area, logical pixels
   static constexpr int Hauteur = 430;
 
-  // `moteur` and `langue` must outlive the window. Nothing runs until the
-  // window is shown: each showing activates the engine (reception at
-  // 500 Hz) and each closing detaches the window from it.
-  TForm3(TraducteurEditeurPsk& moteur, const Langue& langue, QWidget* parent = nullptr);
+  // `moteur` and `langue` must outlive the window, and so must `boite`, the
+  // message box of the operator's notices (nullptr: a Qt message box of the
+  // window's own). Nothing runs until the window is shown: each showing
+  // activates the engine (reception at 500 Hz) and each closing detaches
+  // the window from it.
+  TForm3(TraducteurEditeurPsk& moteur, const Langue& langue, QWidget* parent = nullptr,
+         Boite_messages* boite = nullptr);
   ~TForm3() override;
 
   // One tick of `Timer1` (tests drive the loop with it).
@@ -88,6 +96,7 @@ class TForm3 final : public QDialog, private ObservateurTransceiver {
   void Visibilite(ElementFenetre element, bool visible) override;
   void Focus_controle(ControleFocus controle) override;
   void Fermeture_fenetre() override;
+  void Fin_emission_garde(int32_t minutes, VueTexte message) override;
 
   void Construction();
   // After every operator action: the loop ticks again (it may have slept).
@@ -109,6 +118,8 @@ class TForm3 final : public QDialog, private ObservateurTransceiver {
 
   TraducteurEditeurPsk& moteur_;
   const Langue& langue_;
+  std::unique_ptr<Boite_messages> boite_propre_;  // when none was given
+  Boite_messages* boite_;
   bool ouverte_ = false;           // shown and attached to the engine
   bool fermeture_moteur_ = false;  // the engine closed the window
 

@@ -18,6 +18,7 @@
 #include "common/qt/texte_qt.h"
 #include "tests/support/acces_unites.h"
 #include "tests/support/boite_messages_enregistreuse.h"
+#include "tests/support/horloge_factice.h"
 #include "transceiver/qt/image_frequences.h"
 #include "transceiver/station_distante.h"
 
@@ -32,6 +33,8 @@ struct Banc {
   explicit Banc(uint8_t langue = 1, bool maitre = true, bool distante = true) {
     Parametres_station p;
     p.langue = langue;
+    p.horloge = &horloge;
+    p.minutes_garde_emission = 10;
     station = std::make_unique<Station>(p, boite);
     station->configuration.Textes_sequences[0] = "SEQ";
     carte().Sortie_memoire();
@@ -46,7 +49,7 @@ struct Banc {
     station->Choix_port_serie(1);
     if (!station->Ouverture_port_serie()) qFatal("COM 1 did not open");
     moteur().Mode_maitre_actif = maitre;
-    fenetre = std::make_unique<TForm3>(moteur(), station->langue);
+    fenetre = std::make_unique<TForm3>(moteur(), station->langue, nullptr, &boite);
     fenetre->show();
     fenetre->activateWindow();
     if (!QTest::qWaitForWindowActive(fenetre.get())) qFatal("the window did not become active");
@@ -102,6 +105,7 @@ struct Banc {
   void Clic_spectre(int x) { QTest::mouseClick(&fenetre->Image(), Qt::LeftButton, {}, QPoint(x, 150)); }
   void Touche(QWidget* w, Qt::Key k) { QTest::keyClick(w, k); }
 
+  test::Horloge_factice horloge;
   test::Boite_messages_enregistreuse boite;
   std::unique_ptr<Station> station;
   std::unique_ptr<TForm3> fenetre;
@@ -329,6 +333,24 @@ class FenetreTransceiver : public QObject {
     QVERIFY(!b.moteur().Sequence_en_cours());
     QVERIFY(b.unites().saisie.Texte_a_emettre.empty());
     QVERIFY(b.moteur().Emission_active);
+  }
+
+  void theWatchdogsNoticeIsShownOnceTheTickIsOver() {
+    Banc b(2, true, false);
+    b.Touche(b.w<QPlainTextEdit>("Memo1"), Qt::Key_Escape);
+    b.Jusqu_au_repos();
+    b.horloge.maintenant += std::chrono::minutes(10);
+    b.fenetre->Timer1Timer();
+    QVERIFY(b.moteur().Reception_active);
+    QCOMPARE(b.texte("Bouton_traduction"), QStringLiteral("Réception en cours"));
+    QCOMPARE(b.station->Serie_simulee_()->Journal.back().dtr, false);
+    // Not from inside the engine's tick: from the event loop, once.
+    QVERIFY(b.boite.messages.empty());
+    QTRY_COMPARE(b.boite.messages.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(b.boite.En_utf8().front()),
+             QStringLiteral("Émission arrêtée : rien n'a été tapé depuis 10 minutes."));
+    b.Reception(3);
+    QCOMPARE(b.boite.messages.size(), size_t{1});
   }
 
   void escStopAndReturnAreRefusedUntilDrained() {
