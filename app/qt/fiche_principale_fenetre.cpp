@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "app/aide.h"
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
 namespace talven {
@@ -24,15 +25,6 @@ namespace talven {
 namespace {
 
 using E = ElementMenu;
-
-QFont Police(int pixels, bool gras = false) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setBold(gras);
-  return f;
-}
 
 // The program's history, as the memo shows it.
 constexpr const char* Historique =
@@ -67,10 +59,7 @@ TForm1::TForm1(Station& station, Economiseur_ecran& economiseur, bool demonstrat
   Memo1->setPlainText(QString::fromLatin1(Historique));
   Memo1->setAccessibleName(QStringLiteral("History of the program"));
   Memo1->setAccessibleDescription(QStringLiteral("What changed in each version"));
-  QFont mono;
-  mono.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
-  mono.setPixelSize(12);
-  Memo1->setFont(mono);
+  Memo1->setFont(Police_fixe(12));
 
   Label2_ = new QLabel(centre);
   Label2_->setObjectName(QStringLiteral("Label2"));

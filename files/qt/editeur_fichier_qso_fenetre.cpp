@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
 namespace talven {
@@ -13,31 +14,6 @@ namespace talven {
 namespace {
 
 constexpr int Police_normale = 12;  // pixels
-constexpr int Police_minimale = 8;
-
-// The viewer's sans-serif faces at a size in logical pixels, the
-// metric-compatible one of the classic desktop font first: the window is
-// laid out in pixels, so its captions keep their room whatever the
-// desktop's font or dots per inch.
-QFont Police(int pixels) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setStyleStrategy(QFont::PreferAntialias);
-  return f;
-}
-
-// A fixed-pitch face for the contact, so that its columns line up as they
-// were typed and received.
-QFont Police_memo() {
-  QFont f;
-  f.setFamilies(
-      {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-  f.setStyleHint(QFont::Monospace);
-  f.setPixelSize(13);
-  return f;
-}
 
 template <typename W>
 W* Composant(QWidget* parent, const char* nom, QRect place) {
@@ -56,32 +32,15 @@ QPushButton* Bouton(QWidget* parent, const char* nom, QRect place) {
 // A button's caption in the largest font (down to 8 pixels) in which it
 // fits the button's face.
 void Legende_bouton(QPushButton* bouton, VueTexte cp1252) {
-  const QString texte = Sans_raccourci(cp1252);
-  bouton->setText(texte);
-  QString visible = texte;
-  visible.replace(QLatin1String("&&"), QLatin1String("&"));
-  constexpr int marge = 12;  // the face's frame and padding
-  int pixels = Police_normale;
-  QFont f = Police(pixels);
-  while (pixels > Police_minimale && QFontMetrics(f).horizontalAdvance(visible) + marge > bouton->width())
-    f.setPixelSize(--pixels);
-  bouton->setFont(f);
+  bouton->setText(Sans_raccourci(cp1252));
+  Ajustement_police(bouton, bouton->text(), Police_normale, false, 12);  // the face's frame and padding
 }
 
 // A word-wrapped label's text in the largest font (down to 8 pixels) in
 // which its lines fit the label's height.
 void Legende_etiquette(QLabel* etiquette, VueTexte cp1252) {
-  const QString texte = Vers_qstring(cp1252);
-  etiquette->setText(texte);
-  const QRect place(0, 0, etiquette->width(), 100000);
-  int pixels = Police_normale;
-  QFont f = Police(pixels);
-  auto depasse = [&] {
-    const QRect r = QFontMetrics(f).boundingRect(place, Qt::TextWordWrap, texte);
-    return r.height() > etiquette->height() || r.width() > etiquette->width();
-  };
-  while (pixels > Police_minimale && depasse()) f.setPixelSize(--pixels);
-  etiquette->setFont(f);
+  etiquette->setText(Vers_qstring(cp1252));
+  Ajustement_police(etiquette, etiquette->text(), Police_normale);
 }
 
 // The record's text for the memo: its line breaks are CR LF (a lone CR or
@@ -108,7 +67,7 @@ TForm7::TForm7(EditeurFichierQso& editeur, QWidget* parent)
 
 void TForm7::Construction() {
   Memo1 = Composant<QPlainTextEdit>(this, "Memo1", QRect(8, 8, 584, 298));
-  Memo1->setFont(Police_memo());
+  Memo1->setFont(Police_fixe(13));
   Memo1->setReadOnly(true);
   Memo1->setUndoRedoEnabled(false);
   Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

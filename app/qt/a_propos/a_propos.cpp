@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
 namespace talven {
@@ -13,21 +14,6 @@ namespace {
 
 constexpr int Police_normale = 12;  // pixels
 constexpr int Police_titre = 20;
-constexpr int Police_minimale = 8;
-
-// The box's sans-serif faces at a size in logical pixels, the
-// metric-compatible one of the classic desktop font first: the box is laid
-// out in pixels, so its captions keep their room whatever the desktop's
-// font or dots per inch.
-QFont Police(int pixels, bool gras = false) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setBold(gras);
-  f.setStyleStrategy(QFont::PreferAntialias);
-  return f;
-}
 
 QLabel* Etiquette(QWidget* parent, const char* nom, QRect place) {
   auto* l = new QLabel(parent);
@@ -43,14 +29,7 @@ QLabel* Etiquette(QWidget* parent, const char* nom, QRect place) {
 // wrapped lines fit the label.
 void Legende_etiquette(QLabel* etiquette, const QString& texte, int pixels, bool gras = false) {
   etiquette->setText(texte);
-  const QRect place(0, 0, etiquette->width(), 100000);
-  QFont f = Police(pixels, gras);
-  auto depasse = [&] {
-    const QRect r = QFontMetrics(f).boundingRect(place, Qt::TextWordWrap, texte);
-    return r.height() > etiquette->height() || r.width() > etiquette->width();
-  };
-  while (pixels > Police_minimale && depasse()) f.setPixelSize(--pixels);
-  etiquette->setFont(f);
+  Ajustement_police(etiquette, texte, pixels, gras);
 }
 
 }  // namespace
@@ -113,14 +92,7 @@ void TForm2::Legendes() {
 
   const QString bouton = Sans_raccourci(langue_.Choix("Return to the menu", "Retour au menu"));
   OKBouton->setText(bouton);
-  QString visible = bouton;
-  visible.replace(QLatin1String("&&"), QLatin1String("&"));
-  constexpr int marge = 12;  // the face's frame and padding
-  int pixels = Police_normale;
-  QFont f = Police(pixels);
-  while (pixels > Police_minimale && QFontMetrics(f).horizontalAdvance(visible) + marge > OKBouton->width())
-    f.setPixelSize(--pixels);
-  OKBouton->setFont(f);
+  Ajustement_police(OKBouton, bouton, Police_normale, false, 12);  // the face's frame and padding
 }
 
 }  // namespace talven

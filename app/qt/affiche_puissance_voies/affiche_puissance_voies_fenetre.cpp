@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
 namespace talven {
@@ -16,37 +17,6 @@ namespace {
 
 constexpr int Police_normale = 12;  // pixels
 constexpr int Police_valeur = 36;
-constexpr int Police_minimale = 8;
-
-// The window's sans-serif faces at a size in logical pixels, the
-// metric-compatible one of the classic desktop font first: the window is
-// laid out in pixels, so its captions keep their room whatever the
-// desktop's font or dots per inch.
-QFont Police(int pixels, bool gras = false) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setBold(gras);
-  f.setStyleStrategy(QFont::PreferAntialias);
-  return f;
-}
-
-// `texte` on `controle` in the largest font, from `pixels` down to 8, in
-// which it fits: on one line less `marge` for a button or a group box's
-// title, in the label's wrapped lines for a label.
-void Ajustement(QWidget* controle, const QString& texte, int pixels, bool gras, int marge) {
-  QFont f = Police(pixels, gras);
-  const bool etiquette = qobject_cast<QLabel*>(controle) != nullptr;
-  auto depasse = [&] {
-    const QFontMetrics m(f);
-    if (!etiquette) return m.horizontalAdvance(texte) + marge > controle->width();
-    const QRect r = m.boundingRect(QRect(0, 0, controle->width(), 100000), Qt::TextWordWrap, texte);
-    return r.width() > controle->width() || r.height() > controle->height();
-  };
-  while (pixels > Police_minimale && depasse()) f.setPixelSize(--pixels);
-  controle->setFont(f);
-}
 
 }  // namespace
 
@@ -75,8 +45,9 @@ TForm9::TForm9(AffichePuissanceVoies& moniteur, QWidget* parent)
     l->setWordWrap(true);
     l->setFont(Police(Police_valeur, true));
     l->setAccessibleName(QString::fromLatin1(noms[i]));
-    l->setAccessibleDescription(QStringLiteral(
-        "Level of the input in percent of a full-scale sine wave, or a note that no sound came from the card"));
+    l->setAccessibleDescription(
+        QStringLiteral("Level of the input in percent of a full-scale sine wave, or a note that no sound "
+                       "came from the card"));
     boites[static_cast<size_t>(i)] = g;
     affichages_[static_cast<size_t>(i)] = l;
   }
@@ -116,10 +87,10 @@ void TForm9::showEvent(QShowEvent* event) {
     const QString texte = Sans_raccourci(moniteur_.Legende(element));
     if (auto* g = qobject_cast<QGroupBox*>(w)) {
       g->setTitle(texte);
-      Ajustement(g, texte, Police_normale, false, 20);
+      Ajustement_police(g, texte, Police_normale, false, 20);
     } else if (auto* b = qobject_cast<QPushButton*>(w)) {
       b->setText(texte);
-      Ajustement(b, texte, Police_normale, false, 16);
+      Ajustement_police(b, texte, Police_normale, false, 16);
     }
   }
   moniteur_.A_l_activation_de_la_fiche();
@@ -149,7 +120,7 @@ void TForm9::Affichages() {
     montre = t;
     const QString texte = Vers_qstring(t);
     l->setText(texte);
-    Ajustement(l, texte, Police_valeur, true, 0);
+    Ajustement_police(l, texte, Police_valeur, true, 0);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/qt/creation_sequence/memo_sequence.h"
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
 namespace talven {
@@ -14,29 +15,6 @@ namespace talven {
 namespace {
 
 constexpr int Police_normale = 12;  // pixels
-constexpr int Police_minimale = 8;
-
-// The window's sans-serif faces at a size in logical pixels, the
-// metric-compatible one of the classic desktop font first: the window is
-// laid out in pixels, so its captions keep their room whatever the
-// desktop's font or dots per inch.
-QFont Police(int pixels) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setStyleStrategy(QFont::PreferAntialias);
-  return f;
-}
-
-QFont Police_memo() {
-  QFont f;
-  f.setFamilies(
-      {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-  f.setStyleHint(QFont::Monospace);
-  f.setPixelSize(13);
-  return f;
-}
 
 QPushButton* Bouton(QWidget* parent, const char* nom, QRect place) {
   auto* b = new QPushButton(parent);
@@ -49,15 +27,8 @@ QPushButton* Bouton(QWidget* parent, const char* nom, QRect place) {
 // A button's caption in the largest font, from the normal size down to 8
 // pixels, in which it fits the button's face.
 void Legende_bouton(QPushButton* bouton, VueTexte cp1252) {
-  const QString texte = Sans_raccourci(cp1252);
-  bouton->setText(texte);
-  QString visible = texte;
-  visible.replace(QLatin1String("&&"), QLatin1String("&"));
-  int pixels = Police_normale;
-  QFont f = Police(pixels);
-  while (pixels > Police_minimale && QFontMetrics(f).horizontalAdvance(visible) + 16 > bouton->width())
-    f.setPixelSize(--pixels);
-  bouton->setFont(f);
+  bouton->setText(Sans_raccourci(cp1252));
+  Ajustement_police(bouton, bouton->text(), Police_normale, false, 16);
 }
 
 }  // namespace
@@ -72,7 +43,7 @@ TForm5::TForm5(CreationSequence& creation, QWidget* parent)
   Memo1 = new MemoSequence(this);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setGeometry(8, 8, 704, 356);
-  Memo1->setFont(Police_memo());
+  Memo1->setFont(Police_fixe(13));
 
   Panel1 = new QLabel(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
