@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
   Qso_en_cours qso(station.enregistrement);
   talven::EditeurFichierQso editeur_qso(station.fichiers, station.langue, qso);
   talven::TForm7 visionneuse(editeur_qso, &principale);
-  talven::TForm3 transceiver(station.moteur, station.langue, &principale);
+  talven::TForm3 transceiver(station.moteur, station.langue, &principale, &station.boite);
   talven::CreationSequence creation(station.fichiers, station.configuration, station.langue);
   talven::TForm5 editeur(creation, &principale);
   talven::Horloge_datee_monotone horloge;
