@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 
+#include "common/qt/polices_qt.h"
+
 namespace talven {
 
 namespace {
@@ -27,18 +29,6 @@ struct Graduation {
 };
 constexpr std::array<Graduation, 5> Graduations{
     {{0, "200"}, {3, "500"}, {8, "1000"}, {13, "1500"}, {18, "2000"}}};
-
-// The window's sans-serif faces, the metric-compatible one of the classic
-// desktop font first.
-QFont Police(int pixels, bool gras) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-  f.setPixelSize(pixels);
-  f.setBold(gras);
-  f.setStyleStrategy(QFont::PreferAntialias);
-  return f;
-}
 
 bool Ligne_graduee(int a) {
   return std::any_of(Graduations.begin(), Graduations.end(), [a](const Graduation& g) { return g.a == a; });

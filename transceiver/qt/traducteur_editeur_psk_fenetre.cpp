@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "common/qt/boite_messages_qt.h"
+#include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 #include "transceiver/qt/image_frequences.h"
 #include "transceiver/qt/memos.h"
@@ -28,18 +29,7 @@ const QColor Rouge(255, 0, 0);
 const QColor Bleu(0, 0, 255);
 const QColor Vert(0, 255, 0);
 
-// The window's sans-serif faces at a size in logical pixels: the window is
-// laid out in pixels, so its captions keep their room whatever the
-// desktop's font or dots per inch.
-QFont Police(int pixels, bool gras = false) {
-  QFont f = ImageSpectre::Police_echelle();
-  f.setPixelSize(pixels);
-  f.setBold(gras);
-  return f;
-}
-
 constexpr int Police_normale = 11;  // pixels
-constexpr int Police_minimale = 8;
 
 template <typename W>
 W* Composant(QWidget* parent, const char* nom, QRect place) {
@@ -83,15 +73,6 @@ QPlainTextEdit* Memo_texte_recu(QWidget* parent, const char* nom, QRect place) {
   m->setUndoRedoEnabled(false);
   m->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   return m;
-}
-
-QFont Police_memo() {
-  QFont f;
-  f.setFamilies(
-      {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-  f.setStyleHint(QFont::Monospace);
-  f.setPixelSize(13);
-  return f;
 }
 
 // A character typed at the end of a text widget with the memo's rules:
@@ -146,18 +127,18 @@ void TForm3::Construction() {
   // the typing window in its place.
   Label1 = Etiquette(this, "Label1", QRect(4, 1, 160, 15), Police_normale, true);
   Memo1 = Memo_texte_recu(this, "Memo1", QRect(4, 17, 329, 121));
-  Memo1->setFont(Police_memo());
+  Memo1->setFont(Police_fixe(13));
   S_SUR_B = Etiquette(this, "S_SUR_B", QRect(4, 140, 329, 16), 12, true);
 
   Label9 = Etiquette(this, "Label9", QRect(4, 157, 200, 14), Police_normale, true);
   Memo3 = Memo_texte_recu(this, "Memo3", QRect(4, 172, 329, 40));
-  Memo3->setFont(Police_memo());
+  Memo3->setFont(Police_fixe(13));
   Memo3->setFocusPolicy(Qt::NoFocus);
   Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Label2 = Etiquette(this, "Label2", QRect(4, 215, 200, 14), Police_normale, true);
   Memo2 = Composant<MemoSaisie>(this, "Memo2", QRect(4, 230, 329, 152));
-  Memo2->setFont(Police_memo());
+  Memo2->setFont(Police_fixe(13));
   Image_spectre = Composant<ImageSpectre>(this, "Image_spectre",
                                           QRect(4, 157, ImageSpectre::Largeur, ImageSpectre::Hauteur));
   Image_spectre->hide();
