@@ -46,15 +46,25 @@ uint32_t MixerSimule::Controle(uint32_t ligne, uint32_t type, int32_t minimum, i
 
 uint32_t MixerSimule::Selecteur(uint32_t ligne, uint32_t type, const std::vector<uint32_t>& sources,
                                 bool uniforme) {
+  std::vector<Item_liste> items;
+  for (uint32_t source : sources) {
+    const Ligne_mixer* l = Trouve(source);
+    items.push_back({source, l ? l->Type_composant : 0, l ? l->Nom_court : Texte()});
+  }
+  return Selecteur_items(ligne, type, items, uniforme);
+}
+
+uint32_t MixerSimule::Selecteur_items(uint32_t ligne, uint32_t type, const std::vector<Item_liste>& items,
+                                      bool uniforme) {
   Ligne_mixer* l = Trouve(ligne);
   if (l == nullptr) return 0;
   const uint32_t id = prochain_identifiant_++;
   Controle_simule& c = controles_[id];
-  const auto items = static_cast<uint32_t>(sources.size());
-  c.description = {id, type, uniforme, items, 0, 1};
+  const auto nombre = static_cast<uint32_t>(items.size());
+  c.description = {id, type, uniforme, nombre, 0, 1};
   c.ligne = ligne;
-  c.sources = sources;
-  c.valeurs.assign(static_cast<size_t>(items) * (uniforme ? 1 : l->Nombre_canaux), 0);
+  c.items = items;
+  c.valeurs.assign(static_cast<size_t>(nombre) * (uniforme ? 1 : l->Nombre_canaux), 0);
   ++l->Nombre_controles;
   ordre_controles_.push_back(id);
   return id;
@@ -122,11 +132,7 @@ Resultat_mixer MixerSimule::Textes_liste(uint32_t identifiant_controle, std::vec
   if (!Present) return MMSYSERR_BADDEVICEID;
   auto it = controles_.find(identifiant_controle);
   if (it == controles_.end() || it->second.description.Nombre_items == 0) return MIXERR_INVALCONTROL;
-  items.clear();
-  for (uint32_t source : it->second.sources) {
-    const Ligne_mixer* l = Trouve(source);
-    items.push_back({source, l ? l->Type_composant : 0, l ? l->Nom_court : Texte()});
-  }
+  items = it->second.items;
   return MMSYSERR_NOERROR;
 }
 

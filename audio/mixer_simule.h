@@ -41,6 +41,11 @@ class MixerSimule final : public Pilote_mixer {
   // Adds a MIXER or MUX control whose items are the given source lines.
   uint32_t Selecteur(uint32_t ligne, uint32_t type, const std::vector<uint32_t>& sources,
                      bool uniforme = true);
+  // The same with each item given whole: the source line it selects and the
+  // type and name it is listed with, so that two items may select the same
+  // line under two types (one recording path serving either input).
+  uint32_t Selecteur_items(uint32_t ligne, uint32_t type, const std::vector<Item_liste>& items,
+                           bool uniforme = true);
 
   // The raw values of a control (item-major for selectors); empty if unknown.
   std::vector<uint32_t>& Valeurs(uint32_t controle) { return controles_[controle].valeurs; }
@@ -62,7 +67,7 @@ class MixerSimule final : public Pilote_mixer {
   struct Controle_simule {
     Controle_mixer description;
     uint32_t ligne = 0;
-    std::vector<uint32_t> sources;
+    std::vector<Item_liste> items;
     std::vector<uint32_t> valeurs;
   };
   Ligne_mixer* Trouve(uint32_t identifiant);
