@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "audio/mixer_alsa.h"
+#include "audio/mixer_listing.h"
 #include "audio/mixer_simule.h"
 #include "audio/son_simule.h"
 
@@ -241,6 +246,50 @@ TEST(VerificationsDemarrage, MixerCheckShowsTheFirstMissingElementAfterTheBeep) 
     b.mixer_simule.Present = k.mixer;
     Construction(b.mixer_simule, k.topologie);
     b.v.Verification_mixer();
+    const std::vector<std::string> attendu =
+        k.label ? Bip_puis(std::string("Label1: ") + k.label) : std::vector<std::string>{};
+    EXPECT_EQ(b.journal.lignes, attendu);
+  }
+}
+
+// The mixer check on the ALSA mapping of real cards' listings
+// (tests/audio/amixer): a sound server's default device and the USB and
+// on-board cards map whole, so the status line stays as it was, with either
+// input; a card that cannot record still gets its message.
+TEST(VerificationsDemarrage, MixerCheckOnCommonCards) {
+  struct Cas {
+    const char* fichier;
+    bool micro;
+    uint8_t langue;
+    const char* label;  // nullptr: status line untouched
+  };
+  const Cas cas[] = {
+      {"pipewire_default.txt", false, 1, nullptr},
+      {"pipewire_default.txt", true, 1, nullptr},
+      {"pulseaudio_default.txt", false, 1, nullptr},
+      {"pulseaudio_default.txt", true, 0, nullptr},
+      {"usb_cm108.txt", false, 1, nullptr},
+      {"usb_cm108.txt", true, 1, nullptr},
+      {"usb_alc4080.txt", false, 1, nullptr},
+      {"hda_input_source.txt", false, 1, nullptr},
+      {"hda_input_source.txt", true, 1, nullptr},
+      {"hda_pcm_mic.txt", false, 1, nullptr},
+      {"iec958_seulement.txt", false, 1, "Mixer problem. No record control found!"},
+      {"iec958_seulement.txt", true, 0, "Problème mixer. Pas de contrôle de l'enregistrement trouvé!"},
+  };
+  for (const Cas& k : cas) {
+    SCOPED_TRACE(k.fichier);
+    std::ifstream f(std::string(TALVEN_LISTINGS_AMIXER) + "/" + k.fichier);
+    ASSERT_TRUE(f.good());
+    std::stringstream listing;
+    listing << f.rdbuf();
+    MixerAlsa alsa(std::make_unique<Elements_listing>(listing.str()));
+    Banc b;
+    b.langue.valeur = k.langue;
+    FonctionsMixer mixer(&alsa);
+    mixer.Choix_microphone = k.micro;
+    VerificationsDemarrage v{b.wave, mixer, b.pascal, b.boite, b.ligne_etat, b.langue};
+    v.Verification_mixer();
     const std::vector<std::string> attendu =
         k.label ? Bip_puis(std::string("Label1: ") + k.label) : std::vector<std::string>{};
     EXPECT_EQ(b.journal.lignes, attendu);
