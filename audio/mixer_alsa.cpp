@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
+#include <cerrno>
 
 #include "audio/messages_alsa.h"
 

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "audio/fonctions_mixer.h"
+#include "audio/mixer_alsa.h"
 #include "tests/cli/lancement_modem.h"
 
 namespace talven::test {
@@ -125,6 +127,39 @@ TEST(StationPulse, MorseIsSentInRealTimeAndCtrlCStopsIt) {
   EXPECT_LT(std::chrono::steady_clock::now() - interruption, std::chrono::seconds(2));
   EXPECT_EQ(i.code, 1);
   EXPECT_NE(i.erreurs.find("interrupted"), std::string::npos) << i.erreurs;
+}
+
+// The default device of a desktop running PulseAudio has everything the
+// start-up check looks for, with either input, and the exit gives its
+// volume back.
+TEST(MixerPulse, DefaultDeviceHasEverythingTheProgramSets) {
+  ServeurPulse serveur;
+  if (!serveur.Pret()) GTEST_SKIP() << "pulseaudio could not be started here";
+  MixerAlsa alsa("default");
+  if (alsa.Nombre_mixers() == 0) GTEST_SKIP() << "the default device does not lead to PulseAudio here";
+  Ligne_mixer hp;
+  std::vector<Controle_mixer> controles;
+  ASSERT_EQ(alsa.Ligne_par_type(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, hp), MMSYSERR_NOERROR);
+  ASSERT_EQ(alsa.Controles(hp.Identifiant, controles), MMSYSERR_NOERROR);
+  ASSERT_FALSE(controles.empty());
+  ASSERT_EQ(controles[0].Type, MIXERCONTROL_CONTROLTYPE_VOLUME);
+  std::vector<uint32_t> avant, regle, apres;
+  ASSERT_EQ(alsa.Lecture(controles[0].Identifiant, 2, 0, avant), MMSYSERR_NOERROR);
+  for (bool micro : {false, true}) {
+    SCOPED_TRACE(micro ? "microphone" : "line input");
+    FonctionsMixer f(&alsa);
+    f.Choix_microphone = micro;
+    f.Volume_haut_parleur = 20;
+    f.Reglage_mixer();
+    EXPECT_TRUE(f.Mixer_present && f.Enregistrement_trouve && f.Haut_parleurs_trouves &&
+                f.Sortie_wave_trouvee && f.Source_selectionnee && f.Entree_restitution_trouvee &&
+                f.Controle_volume_trouve);
+    ASSERT_EQ(alsa.Lecture(controles[0].Identifiant, 2, 0, regle), MMSYSERR_NOERROR);
+    EXPECT_EQ(regle, (std::vector<uint32_t>{65536 / 100 * 20, 65536 / 100 * 20}));
+    f.Restauration_mixer();
+    ASSERT_EQ(alsa.Lecture(controles[0].Identifiant, 2, 0, apres), MMSYSERR_NOERROR);
+    EXPECT_EQ(apres, avant);
+  }
 }
 
 }  // namespace
