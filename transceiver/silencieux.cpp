@@ -13,6 +13,7 @@ Silencieux::Silencieux(double seuil, Sortie sortie) : seuil_(seuil), sortie_(std
 }
 
 void Silencieux::Caractere(uint8_t c) {
+  if (ouvert_ && horloge_ < debut_) return;  // the station's first spectra
   if (retenus_.size() == Retenus_max) retenus_.pop_front();
   retenus_.push_back({horloge_, c});
 }
@@ -30,10 +31,13 @@ void Silencieux::Mesure(double r) {
       int64_t debut = horloge_;
       for (size_t k = mesures_.size(); k-- > 0 && mesures_[k] >= seuil_ / 4;)
         debut = horloge_ - static_cast<int64_t>(mesures_.size() - 1 - k);
+      debut += Accrochage;
       while (!retenus_.empty() && retenus_.front().spectre < debut) retenus_.pop_front();
+      debut_ = debut;
       ouvert_ = true;
       sous_seuil_ = 0;
-      pic_ = r;
+      somme_ = r;
+      mesures_ouvert_ = 1;
       dernier_fort_ = horloge_;
     } else {
       // A character older than any opening could reach back to is dropped.
@@ -42,8 +46,9 @@ void Silencieux::Mesure(double r) {
     return;
   }
 
-  if (r > pic_) pic_ = r;
-  if (r >= pic_ / 2) dernier_fort_ = horloge_;
+  somme_ += r;
+  ++mesures_ouvert_;
+  if (r >= Part_niveau * somme_ / static_cast<double>(mesures_ouvert_)) dernier_fort_ = horloge_;
   sous_seuil_ = r < seuil_ / 2 ? sous_seuil_ + 1 : 0;
   if (sous_seuil_ >= Tenue) {
     Fermeture();

@@ -12,10 +12,15 @@
 //   seconds of a station and falls over the seconds after it stops. At an
 //   opening the characters decoded since the start of the rise (the run of
 //   spectra up to `Remontee_max` back whose S/N was at least a quarter of
-//   the threshold) are kept, the older ones dropped; at a closing the
+//   the threshold) are kept, the older ones dropped, and so are those of
+//   the station's first `Accrochage` spectra: a transmitter opens with two
+//   thirds of a second of carrier and idle marks, and what the chain
+//   decodes while it locks on is not text; at a closing the
 //   characters decoded after the last spectrum whose S/N was still at least
-//   half the strongest of the opening are dropped: they come from the noise
-//   or a neighbour once the station had gone;
+//   `Part_niveau` of its mean since the opening are dropped: they come from
+//   the noise or a neighbour once the station had gone (the sum of 9
+//   spectra loses a quarter of a station's share one spectrum after it
+//   stops);
 // - an S/N label of no energy at all ("???", digital silence) counts as no
 //   station.
 // Time is counted in spectra (one per input buffer in processor class 2,
@@ -49,6 +54,12 @@ class Silencieux {
   static constexpr int32_t Retard = 9;
   // Spectra looked back at an opening: the S/N sums 9 spectra.
   static constexpr int32_t Remontee_max = 9;
+  // Share of the mean S/N since the opening under which the station is
+  // taken to have gone.
+  static constexpr double Part_niveau = 0.75;
+  // Spectra at the start of a station whose characters are dropped (the
+  // receive chain locking on).
+  static constexpr int32_t Accrochage = 2;
   // Characters held at most; older ones are dropped (a bound, never reached
   // at 10 bauds).
   static constexpr size_t Retenus_max = 4096;
@@ -91,9 +102,11 @@ class Silencieux {
   std::deque<double> mesures_;  // the latest `Remontee_max` S/N, newest last
   int64_t horloge_ = 0;         // spectra seen
   bool ouvert_ = false;
-  int32_t sous_seuil_ = 0;    // spectra in a row below half the threshold
-  double pic_ = 0.0;          // strongest S/N since the opening
-  int64_t dernier_fort_ = 0;  // latest spectrum at half the peak or more
+  int32_t sous_seuil_ = 0;      // spectra in a row below half the threshold
+  double somme_ = 0.0;          // sum of the S/N since the opening
+  int64_t mesures_ouvert_ = 0;  // spectra since the opening
+  int64_t dernier_fort_ = 0;    // latest spectrum at `Part_niveau` of the mean or more
+  int64_t debut_ = 0;           // first spectrum whose characters are kept
 };
 
 }  // namespace talven
