@@ -95,6 +95,13 @@ INSTANTIATE_TEST_SUITE_P(
                       {"0.14", "'..", "0.14", "'.", "0.14", "'AB", "0.003", "'CD", "0.003", "'EF", "0.14",
                        "'GH", "fin"},
                       "ABCDEFGH"},
+        // Between half the threshold and the threshold it stays open
+        // (hysteresis).
+        CasSilencieux{"entre les seuils",
+                      D,
+                      {"0.012", "0.012", "0.012", "'AB", "0.007", "'C", "0.007", "0.007", "'D", "0.007",
+                       "0.007", "'E", "0.007", "fin"},
+                      "ABCDE"},
         // A longer one closes: what came during it is dropped, and the
         // station is taken up again when the S/N comes back.
         CasSilencieux{"evanouissement long",
