@@ -65,8 +65,13 @@ void Silencieux::Fermeture() {
 }
 
 void Silencieux::Fin() {
-  if (ouvert_) Fermeture();
+  // A station still there keeps every character; one already fading below
+  // half the threshold loses those after its end, as at a closing.
+  if (ouvert_ && sous_seuil_ > 0) Fermeture();
+  if (ouvert_) Remise(horloge_);
   retenus_.clear();
+  ouvert_ = false;
+  sous_seuil_ = 0;
 }
 
 void Silencieux::Remise(int64_t fin) {

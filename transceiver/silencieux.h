@@ -19,8 +19,11 @@
 //   characters decoded after the last spectrum whose S/N was still at least
 //   `Part_niveau` of its mean since the opening are dropped: they come from
 //   the noise or a neighbour once the station had gone (the sum of 9
-//   spectra loses a quarter of a station's share one spectrum after it
-//   stops);
+//   spectra loses a fifth of a station's share one spectrum after it
+//   stops, while a steady station's S/N wanders by about a tenth);
+// - at the end of reception a station still there keeps all its
+//   characters; one already below half the threshold is cut as at a
+//   closing;
 // - an S/N label of no energy at all ("???", digital silence) counts as no
 //   station.
 // Time is counted in spectra (one per input buffer in processor class 2,
@@ -56,7 +59,7 @@ class Silencieux {
   static constexpr int32_t Remontee_max = 9;
   // Share of the mean S/N since the opening under which the station is
   // taken to have gone.
-  static constexpr double Part_niveau = 0.75;
+  static constexpr double Part_niveau = 0.85;
   // Spectra at the start of a station whose characters are dropped (the
   // receive chain locking on).
   static constexpr int32_t Accrochage = 2;

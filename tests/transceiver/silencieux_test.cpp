@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
             "EFGHIJK"},
         // The station stops, its neighbour 60 Hz away goes on: the S/N falls
         // over the 9 spectra it sums; the characters after the last spectrum
-        // at three quarters of the mean since the opening or more (0.045; the
-        // mean is 0.049) are dropped.
+        // at 85 % of the mean since the opening or more (0.045; the mean is
+        // 0.049) are dropped.
         CasSilencieux{"arret, le voisin continue",
                       D,
                       {"0.05",  "'..",   "0.05", "'.",   "0.05", "'CQ",   "0.05", "' DE",  "0.045", "' K",
@@ -110,6 +110,17 @@ INSTANTIATE_TEST_SUITE_P(
                        "'yy",   "0.001", "'zz",  "0.001", "0.001", "0.001", "0.001", "0.001",
                        "0.001", "0.001", "0.14", "'..",   "0.14",  "0.14",  "'CD",   "fin"},
                       "ABCD"},
+        // At the end of reception a station still there keeps everything,
+        // even past a spectrum below its usual S/N...
+        CasSilencieux{"fin, station presente",
+                      D,
+                      {"0.14", "0.14", "0.14", "'AB", "0.14", "'CD", "0.10", "'EF", "fin"},
+                      "ABCDEF"},
+        // ... and one that has just gone loses what came after its end.
+        CasSilencieux{"fin, station partie",
+                      D,
+                      {"0.14", "0.14", "0.14", "'AB", "0.14", "0.08", "'xy", "0.003", "'zz", "fin"},
+                      "AB"},
         // A threshold above the station's S/N keeps everything back.
         CasSilencieux{"seuil eleve", 0.1, {"0.05", "0.05", "0.05", "'CQ", "0.05", "' DE", "0.06", "fin"}, ""},
         // Without "fin" nothing comes out before 9 spectra.
