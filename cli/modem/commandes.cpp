@@ -78,7 +78,8 @@ class BoiteTerminal final : public Boite_messages {
 
 // What the window would show, kept for the terminal: the received text
 // (Memo1, carriage return as a new line, never cut), the frequency labels,
-// the lock; optionally the received characters echoed as they come.
+// the lock; optionally the received characters echoed as they come; with
+// --squelch, only those the squelch hands on.
 class VueTerminal final : public ObservateurTransceiver {
  public:
   void Memo_caractere(MemoFenetre memo, uint8_t c) override {
