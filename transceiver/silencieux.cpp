@@ -1,5 +1,6 @@
 #include "transceiver/silencieux.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -36,7 +37,7 @@ void Silencieux::Mesure(double r) {
       debut_ = debut;
       ouvert_ = true;
       sous_seuil_ = 0;
-      somme_ = r;
+      niveau_ = r;
       mesures_ouvert_ = 1;
       dernier_fort_ = horloge_;
     } else {
@@ -46,9 +47,12 @@ void Silencieux::Mesure(double r) {
     return;
   }
 
-  somme_ += r;
+  if (r >= Part_niveau * niveau_) dernier_fort_ = horloge_;
+  // The mean since the opening, then over about the latest `Memoire_niveau`
+  // spectra, so that a station whose strength drifts over an hour is
+  // followed.
   ++mesures_ouvert_;
-  if (r >= Part_niveau * somme_ / static_cast<double>(mesures_ouvert_)) dernier_fort_ = horloge_;
+  niveau_ += (r - niveau_) / static_cast<double>(std::min<int64_t>(mesures_ouvert_, Memoire_niveau));
   sous_seuil_ = r < seuil_ / 2 ? sous_seuil_ + 1 : 0;
   if (sous_seuil_ >= Tenue) {
     Fermeture();

@@ -17,8 +17,9 @@
 //   thirds of a second of carrier and idle marks, and what the chain
 //   decodes while it locks on is not text; at a closing the
 //   characters decoded after the last spectrum whose S/N was still at least
-//   `Part_niveau` of its mean since the opening are dropped: they come from
-//   the noise or a neighbour once the station had gone (the sum of 9
+//   `Part_niveau` of the station's mean (since the opening, over about the
+//   latest `Memoire_niveau` spectra once there are more) are dropped: they
+//   come from the noise or a neighbour once the station had gone (the sum of 9
 //   spectra loses a fifth of a station's share one spectrum after it
 //   stops, while a steady station's S/N wanders by about a tenth);
 // - at the end of reception a station still there keeps all its
@@ -60,6 +61,7 @@ class Silencieux {
   // Share of the mean S/N since the opening under which the station is
   // taken to have gone.
   static constexpr double Part_niveau = 0.85;
+  static constexpr int64_t Memoire_niveau = 16;
   // Spectra at the start of a station whose characters are dropped (the
   // receive chain locking on).
   static constexpr int32_t Accrochage = 2;
@@ -106,7 +108,7 @@ class Silencieux {
   int64_t horloge_ = 0;         // spectra seen
   bool ouvert_ = false;
   int32_t sous_seuil_ = 0;      // spectra in a row below half the threshold
-  double somme_ = 0.0;          // sum of the S/N since the opening
+  double niveau_ = 0.0;         // the station's mean S/N
   int64_t mesures_ouvert_ = 0;  // spectra since the opening
   int64_t dernier_fort_ = 0;    // latest spectrum at `Part_niveau` of the mean or more
   int64_t debut_ = 0;           // first spectrum whose characters are kept

@@ -154,6 +154,27 @@ TEST(Silencieux, StreamsEachCharacterNineSpectraLate) {
   EXPECT_TRUE(s.Ouvert());
 }
 
+// A station that grows weaker over a long contact: its end is judged
+// against its recent S/N, not against its start.
+TEST(Silencieux, FollowsAStationWhoseStrengthDrifts) {
+  std::string sortie;
+  Silencieux s(Silencieux::Seuil_defaut, [&sortie](uint8_t x) { sortie += static_cast<char>(x); });
+  for (int k = 0; k < 20; ++k) {
+    s.Mesure(0.14);
+    s.Caractere('A');
+  }
+  for (int k = 0; k < 40; ++k) {
+    s.Mesure(0.05);
+    s.Caractere('B');
+  }
+  for (double r : {0.04, 0.03, 0.02, 0.01, 0.004, 0.003, 0.002}) {
+    s.Mesure(r);
+    s.Caractere('x');
+  }
+  EXPECT_FALSE(s.Ouvert());
+  EXPECT_EQ(sortie, std::string(20 - Silencieux::Accrochage, 'A') + std::string(40, 'B'));
+}
+
 TEST(Silencieux, RefusesAThresholdOutOfRange) {
   for (double seuil : {0.0, -0.01, 100.5, std::nan("")})
     EXPECT_THROW(Silencieux(seuil, nullptr), std::invalid_argument) << seuil;
