@@ -15,6 +15,7 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -96,7 +97,7 @@ class VueTerminal final : public ObservateurTransceiver {
   }
   // With --squelch: the characters go through the squelch first.
   void Squelch(std::optional<double> seuil) {
-    if (seuil) silencieux.emplace(*seuil, [this](uint8_t c) { Affichage(c); });
+    if (seuil) silencieux = std::make_unique<Silencieux>(*seuil, [this](uint8_t c) { Affichage(c); });
   }
   // End of reception: what the squelch still holds.
   void Fin() {
@@ -130,7 +131,7 @@ class VueTerminal final : public ObservateurTransceiver {
   Texte recu;
   Texte f_reception, f_emission, f_delta;
   bool verrouille = false;
-  std::optional<Silencieux> silencieux;
+  std::unique_ptr<Silencieux> silencieux;
 };
 
 // The station around the engine, with the terminal's message box and view.
