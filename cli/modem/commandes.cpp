@@ -15,6 +15,8 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +30,7 @@
 #include "common/arrondi.h"
 #include "common/texte.h"
 #include "transceiver/code_caractere.h"
+#include "transceiver/silencieux.h"
 #include "transceiver/traducteur_editeur_psk.h"
 
 namespace talven::modem {
@@ -76,11 +79,32 @@ class BoiteTerminal final : public Boite_messages {
 
 // What the window would show, kept for the terminal: the received text
 // (Memo1, carriage return as a new line, never cut), the frequency labels,
-// the lock; optionally the received characters echoed as they come.
+// the lock; optionally the received characters echoed as they come; with
+// --squelch, only those the squelch hands on.
 class VueTerminal final : public ObservateurTransceiver {
  public:
   void Memo_caractere(MemoFenetre memo, uint8_t c) override {
     if (memo != MemoFenetre::Memo1 || !actif) return;
+    if (silencieux) {
+      silencieux->Caractere(c);
+    } else {
+      Affichage(c);
+    }
+  }
+  void S_sur_B(VueTexte t) override {
+    if (!silencieux || !actif) return;
+    if (auto r = Silencieux::Lecture_s_sur_b(t)) silencieux->Mesure(*r);
+  }
+  // With --squelch: the characters go through the squelch first.
+  void Squelch(std::optional<double> seuil) {
+    if (seuil) silencieux = std::make_unique<Silencieux>(*seuil, [this](uint8_t c) { Affichage(c); });
+  }
+  // End of reception: what the squelch still holds.
+  void Fin() {
+    if (silencieux) silencieux->Fin();
+  }
+  // A character of Memo1 kept and, with `direct`, printed.
+  void Affichage(uint8_t c) {
     if (c == 13) {
       recu += '\n';
     } else if (c == 8) {
@@ -107,6 +131,7 @@ class VueTerminal final : public ObservateurTransceiver {
   Texte recu;
   Texte f_reception, f_emission, f_delta;
   bool verrouille = false;
+  std::unique_ptr<Silencieux> silencieux;
 };
 
 // The station around the engine, with the terminal's message box and view.
@@ -249,6 +274,7 @@ struct Parametres_reception {
   bool automatique = false;  // tune on the strongest line (slave-mode click)
   int32_t classe = 2;
   bool trace = false;
+  std::optional<double> squelch;  // threshold, none = every character
 };
 
 // Number of input buffers that hold `echantillons` samples.
@@ -338,6 +364,7 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
     }
   }
   VueTerminal vue;
+  vue.Squelch(p.squelch);
   Poste s(Poste::Simule(), vue, p.classe, !p.automatique);
   SonSimule& carte = s.Carte();
   source(carte);
@@ -352,6 +379,7 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
     if (p.trace) Trace(b, m, vue);
     progression.Avance(b);
   }
+  vue.Fin();
   recu = vue.recu;
   return s.boite.nombre == 0;
 }
@@ -381,7 +409,7 @@ int Decode(const Options& o) {
   bool lu = true;
   auto source = [&](SonSimule& carte) { lu = lu && carte.Source_fichier(o.fichier, o.voie); };
   Texte recu;
-  Parametres_reception p{o.frequence, o.frequence_auto, o.classe, o.trace};
+  Parametres_reception p{o.frequence, o.frequence_auto, o.classe, o.trace, o.squelch};
   bool ok = Reception_simulee(source, echantillons, p, recu);
   if (!lu) return Echec(o.fichier + ": cannot read the samples");
   if (!ok) return Echec(o.fichier + ": reception failed");
@@ -408,7 +436,7 @@ int Loopback(const Options& o) {
     });
   };
   Texte recu;
-  Parametres_reception p{o.frequence, false, o.classe, false};
+  Parametres_reception p{o.frequence, false, o.classe, false, std::nullopt};
   if (!Reception_simulee(source, signal.size(), p, recu)) return Echec("reception failed");
   // Compared as shown: a carriage return is one new line on both sides.
   Texte envoye = e.envoye;
@@ -498,6 +526,7 @@ int Transmit(const Options& o) {
 int Receive(const Options& o) {
   VueTerminal vue;
   vue.direct = true;
+  vue.Squelch(o.squelch);
   Poste s(Poste::Reel(o.peripherique), vue, o.classe, true);
   TraducteurEditeurPsk& m = s.moteur;
   Installation_interruption();
@@ -513,6 +542,7 @@ int Receive(const Options& o) {
   // gone, a full disk) stops.
   while (interruptions.load() == 0 && m.Reception_active && vue.sortie_perdue == 0) Tic(m);
   m.Retour_au_menu();
+  vue.Fin();
   if (vue.sortie_perdue != 0)
     return Echec(std::string("standard output: ") + std::strerror(vue.sortie_perdue));
   std::fputc('\n', stdout);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli/modem/fichier_audio.h"
+#include "transceiver/silencieux.h"
 
 namespace talven::modem {
 
@@ -22,7 +23,8 @@ const char* const Texte_aide =
     "      without TEXT) to a WAV file (default talven.wav, 8-bit unsigned mono\n"
     "      at 11025 Hz): carrier and one reversal, idle marks, the text, idle\n"
     "      marks until the transmission is drained.\n"
-    "  decode [-f HZ | -f auto] [--class 1|2] [--channel N] [--trace] FILE\n"
+    "  decode [-f HZ | -f auto] [--class 1|2] [--channel N] [--trace]\n"
+    "         [--squelch[=S]] FILE\n"
     "      Decodes a sound file (any format and channel count that libsndfile\n"
     "      reads, 1000 to 384000 Hz, a regular file) and prints the received\n"
     "      text.\n"
@@ -33,7 +35,7 @@ const char* const Texte_aide =
     "  transmit [--device NAME] [--port N] [-f HZ] TEXT\n"
     "      Sends TEXT through the sound card, keying the transmitter on serial\n"
     "      port COM N (1 to 4) when given; ends once TEXT is sent, or on Ctrl-C.\n"
-    "  receive [--device NAME] [-f HZ] [--class 1|2]\n"
+    "  receive [--device NAME] [-f HZ] [--class 1|2] [--squelch[=S]]\n"
     "      Receives from the sound card and prints the text until Ctrl-C.\n"
     "  morse [-o FILE] [--rate R] [--format u8|s16] [TEXT | -]\n"
     "      Writes TEXT in Morse code (CW, 20 words per minute, 500 Hz) to a WAV\n"
@@ -53,6 +55,12 @@ const char* const Texte_aide =
     "  --channel N    channel of the file to decode, 1 = first/left (default 1)\n"
     "  --trace        one line per input buffer on standard error: buffer, level,\n"
     "                 S/N, received/transmitted/delta frequencies, lock\n"
+    "  --squelch[=S]  show the received characters only while the S/N around the\n"
+    "                 tuned frequency, as the receive window shows it, says a\n"
+    "                 station is there: it opens at S (default 0.010, about\n"
+    "                 -16 dB in 2500 Hz), closes below S/2 held for a second\n"
+    "                 in class 2; characters come out 3 s late in class 2, 6 s\n"
+    "                 in class 1\n"
     "  -o FILE        output file of encode and morse (default talven.wav)\n"
     "  --rate R       sample rate of the output file, Hz (default 11025)\n"
     "  --format F     u8 (default) or s16\n"
@@ -75,13 +83,14 @@ const char* const Texte_aide =
 
 namespace {
 
-// Options each command takes, each needing a value except --trace.
+// Options each command takes, each needing a value except --trace and
+// --squelch (whose value, when given, follows '=').
 const std::set<std::string>& Options_commande(Commande c) {
   static const std::set<std::string> encode{"-f", "-o", "--rate", "--format"};
-  static const std::set<std::string> decode{"-f", "--class", "--channel", "--trace"};
+  static const std::set<std::string> decode{"-f", "--class", "--channel", "--trace", "--squelch"};
   static const std::set<std::string> loopback{"-f", "--class", "--snr", "--seed"};
   static const std::set<std::string> transmit{"-f", "--device", "--port"};
-  static const std::set<std::string> receive{"-f", "--device", "--class"};
+  static const std::set<std::string> receive{"-f", "--device", "--class", "--squelch"};
   static const std::set<std::string> morse{"-o", "--rate", "--format", "--device", "--port"};
   static const std::set<std::string> aucune;
   switch (c) {
@@ -186,7 +195,9 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
   std::set<std::string> donnees;  // options given
   bool fin_options = false;
   for (size_t i = 1; i < a.size(); ++i) {
-    const std::string& x = a[i];
+    const std::string& argument = a[i];
+    const bool squelch = argument.rfind("--squelch=", 0) == 0;
+    const std::string x = squelch ? "--squelch" : argument;
     if (fin_options || x == "-" || x.empty() || x[0] != '-') {
       libres.push_back(x);
       continue;
@@ -211,6 +222,19 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     }
     if (x == "--trace") {
       o.trace = true;
+      continue;
+    }
+    if (x == "--squelch") {
+      o.squelch = Silencieux::Seuil_defaut;
+      if (!squelch) continue;
+      const std::string v = argument.substr(x.size() + 1);
+      auto s = Reel(v);
+      if (!s || !(*s > 0.0 && *s <= Silencieux::Seuil_maximal))
+        return erreur(
+            "--squelch takes an S/N above 0 and at most 100, as the receive window shows it "
+            "(--squelch=0.02), not '" +
+            v + "'");
+      o.squelch = *s;
       continue;
     }
     if (i + 1 >= a.size()) return erreur("option " + x + " needs a value");

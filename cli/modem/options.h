@@ -33,6 +33,9 @@ struct Options {
   uint32_t voie = 1;
   // decode: one line per input buffer on standard error.
   bool trace = false;
+  // decode, receive: the squelch's threshold, an S/N as the receive window
+  // shows it; none = every character shown.
+  std::optional<double> squelch;
   // loopback: S/N in 2500 Hz, dB; none = no noise added.
   std::optional<double> snr_db;
   // loopback: seed of the noise generator.

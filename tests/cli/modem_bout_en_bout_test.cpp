@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/cli/lancement_modem.h"
+#include "tests/support/synthese_talven.h"
+#include "transceiver/code_caractere.h"
 
 namespace talven::test {
 namespace {
@@ -225,6 +227,43 @@ TEST_F(ModemBoutEnBout, LoopbackCountsTheCharactersLost) {
   // The same seed gives the same noise.
   EXPECT_EQ(Lancer_modem({"loopback", "--snr", "-30", "--seed", "7", "CQ CQ CQ DE F6XYZ F6XYZ K"}).sortie,
             bruit.sortie);
+}
+
+// --squelch on a recording that starts with 8 s of digital silence (the
+// recorder running before the receiver's audio), then a station made
+// independently of the transmitter: the characters decoded from the
+// silence are not shown, the station's text is, whole.
+TEST_F(ModemBoutEnBout, SquelchHidesWhatTheLeadingSilenceDecodesTo) {
+  const std::string texte = "CQ CQ DE F6XYZ PSE K";
+  std::string bits;
+  for (int i = 0; i < 20; ++i) bits += Code_caractere('>');
+  for (char c : texte) bits += Code_caractere(static_cast<uint8_t>(c));
+  for (int i = 0; i < 15; ++i) bits += Code_caractere('>');
+  Parametres_synthese p;
+  p.snr_db = 0.0;
+  const std::vector<uint8_t> station = Synthese_talven(bits, p);
+  std::vector<float> x(8 * 11025, 0.0f);
+  for (uint8_t v : station) x.push_back(static_cast<float>(v - 128) / 127.0f);
+  SF_INFO info{};
+  info.samplerate = 11025;
+  info.channels = 1;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  const std::string chemin = Chemin("silence.wav");
+  SNDFILE* s = sf_open(chemin.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(s, nullptr);
+  sf_writef_float(s, x.data(), static_cast<sf_count_t>(x.size()));
+  sf_close(s);
+
+  // Without the squelch the silence shows characters before the text.
+  Execution brut = Lancer_modem({"decode", "-f", "1000", chemin});
+  ASSERT_EQ(brut.code, 0) << brut.erreurs;
+  ASSERT_NE(brut.sortie.find(texte), std::string::npos) << brut.sortie;
+  EXPECT_GT(brut.sortie.find(texte), 0u) << brut.sortie;
+  for (const char* squelch : {"--squelch", "--squelch=0.05"}) {
+    Execution d = Lancer_modem({"decode", "-f", "1000", squelch, chemin});
+    EXPECT_EQ(d.code, 0) << d.erreurs;
+    EXPECT_EQ(d.sortie, texte + "\n") << squelch;
+  }
 }
 
 // A text longer than the transmit queue (10010 characters) is fed as the

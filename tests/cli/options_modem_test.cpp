@@ -62,6 +62,16 @@ INSTANTIATE_TEST_SUITE_P(
                     CasUsage{{"transmit", "--port", "5", "A"}, "--port is a serial port"},
                     CasUsage{{"transmit"}, "transmit needs the text"},
                     CasUsage{{"receive", "TEXT"}, "receive takes no text"},
+                    // --squelch: an S/N above 0 and at most 100, after '='; decode and receive only.
+                    CasUsage{{"decode", "--squelch=0", "f.wav"}, "--squelch takes an S/N above 0"},
+                    CasUsage{{"decode", "--squelch=-0.01", "f.wav"}, "--squelch takes an S/N above 0"},
+                    CasUsage{{"decode", "--squelch=100.5", "f.wav"}, "--squelch takes an S/N above 0"},
+                    CasUsage{{"receive", "--squelch=abc"}, "not 'abc'"},
+                    CasUsage{{"receive", "--squelch="}, "--squelch takes an S/N above 0"},
+                    CasUsage{{"decode", "--squelch=nan", "f.wav"}, "--squelch takes an S/N above 0"},
+                    CasUsage{{"decode", "--squelch", "0.02", "f.wav"}, "decode takes one file"},
+                    CasUsage{{"loopback", "--squelch", "A"}, "--squelch does not apply to loopback"},
+                    CasUsage{{"encode", "--squelch=0.02", "A"}, "--squelch does not apply to encode"},
                     // morse: into a file or through the sound card, not both.
                     CasUsage{{"morse", "-f", "500", "E"}, "-f does not apply to morse"},
                     CasUsage{{"morse", "--device", "x", "-o", "x.wav", "E"}, "-o does not apply to morse --"},
