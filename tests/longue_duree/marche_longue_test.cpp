@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/station/station.h"
@@ -109,7 +110,8 @@ class MarcheLongue : public ::testing::Test {
 
   static std::string Repertoire_temporaire() {
     std::string modele = (std::filesystem::temp_directory_path() / "talven-marche-XXXXXX").string();
-    if (::mkdtemp(modele.data()) == nullptr) return ".";
+    // Thrown out of the fixture's construction: nothing is run nor removed.
+    if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp: no temporary directory");
     return modele;
   }
   Parametres_station Parametres() {
