@@ -174,14 +174,16 @@ class MarcheLongue : public ::testing::Test {
     trx.Accord(dixiemes);
     trx.Relance_traduction();
     accord = dixiemes;
+    accord_hz = dixiemes / 10.0;
     ++retunes;
   }
 
-  // The tuned frequency is the last retune's, and while locked on the
+  // The tuned frequency is the last retune's (or, in slave mode, the last
+  // transmission's), and while locked on the
   // distant station the tracked one is on it.
   void Verification_frequences(const char* ou) {
     EXPECT_EQ(trx.Frequence_reference(), accord) << ou << " at minute " << Minute();
-    EXPECT_DOUBLE_EQ(trx.Frequence_centrale(), accord / 10.0) << ou << " at minute " << Minute();
+    EXPECT_DOUBLE_EQ(trx.Frequence_centrale(), accord_hz) << ou << " at minute " << Minute();
     if (std::abs(accord - Frequence_distante) <= 20 && trx.Signal_verrouille()) {
       ++suivis_verifies;
       EXPECT_NEAR(u.chaine.costas.Frequence_suivie, Frequence_distante, 20)
@@ -228,6 +230,13 @@ class MarcheLongue : public ::testing::Test {
     ASSERT_TRUE(trx.Reception_active) << "minute " << Minute();
     ASSERT_FALSE(serie.Journal.empty());
     EXPECT_FALSE(serie.Journal.back().dtr || serie.Journal.back().rts) << "minute " << Minute();
+    // Reception resumes on the tuning in master mode, and on the frequency
+    // just transmitted on in slave mode.
+    if (!trx.Mode_maitre_actif) {
+      accord = trx.Frequence_emission;
+      accord_hz = trx.Frequence_emission_reelle;
+    }
+    Verification_frequences("after a transmission");
     ++emissions;
     serie.Journal.clear();
   }
@@ -282,7 +291,9 @@ class MarcheLongue : public ::testing::Test {
   std::shared_ptr<StationDistante> distante;
 
   int64_t tampons = 0;  // buffers completed either way: simulated time
+  // The tuning: tenths of a hertz, and its real copy in hertz.
   int32_t accord = TraducteurEditeurPsk::Frequence_initiale;
+  double accord_hz = TraducteurEditeurPsk::Frequence_initiale / 10.0;
   int64_t retunes = 0;
   int64_t emissions = 0;
   int64_t changements_classe = 0;
