@@ -12,6 +12,7 @@ class AccesUnites {
  public:
   explicit AccesUnites(TraducteurEditeurPsk& m)
       : filtre(m.filtre),
+        memo1(m.memo1),
         decodeur(m.decodeur),
         chaine(m.chaine),
         spectre(m.spectre),
@@ -22,6 +23,7 @@ class AccesUnites {
         emetteur(m.emetteur) {}
 
   FiltrePasseBande& filtre;
+  Memo& memo1;
   DecodageCaracteres& decodeur;
   ChaineReception& chaine;
   SpectreReception& spectre;
