@@ -54,6 +54,10 @@ int SonAlsa::Ouvrir_pcm(Sens sens, snd_pcm_t** pcm) {
 }
 
 uint32_t SonAlsa::Presence() {
+  // "default" is ALSA's routing, not a device that can be unplugged: when it
+  // does not open there is no card or sound server at all, which the
+  // device counts report.
+  if (nom_ == "default") return Son_ok;
   for (Sens sens : {Sens::Sortie, Sens::Entree}) {
     // A direction open now is there.
     if (V(sens).pcm != nullptr) return Son_ok;

@@ -184,6 +184,10 @@ TEST(SonAlsa, PresenceOfTheChosenDeviceOnly) {
   alsa.Choix_nom("talven_nul");
   EXPECT_EQ(alsa.Nom(), "talven_nul");
   EXPECT_EQ(alsa.Presence(), Son_ok);
+  // ALSA's default is routing, never "unplugged": without a card it is the
+  // device counts that say there is none.
+  alsa.Choix_nom("default");
+  EXPECT_EQ(alsa.Presence(), Son_ok);
   // The enumeration on the real library: without a card, the default first.
   const std::vector<Peripherique_audio> liste = Liste_alsa().Peripheriques();
   ASSERT_FALSE(liste.empty());
