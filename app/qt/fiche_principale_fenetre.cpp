@@ -39,7 +39,10 @@ constexpr const char* Historique =
     "- The screen saver is held off while the transceiver window is open,\n"
     "  without changing the desktop's settings.\n"
     "- The QSO is kept however the program ends.\n"
-    "- talven --demo runs the whole program over a simulated station.\n";
+    "- talven --demo runs the whole program over a simulated station.\n"
+    "- The sound card is chosen in its menu by a name that does not change\n"
+    "  from one start to the next; a card that is unplugged is reported, never\n"
+    "  replaced by another.\n";
 
 }  // namespace
 
