@@ -1,5 +1,7 @@
 #include "app/verifications_demarrage.h"
 
+#include "audio/liste_peripheriques_son.h"
+
 namespace talven {
 
 namespace {
@@ -11,6 +13,15 @@ constexpr uint8_t Mono = 0;                // channel selector: anything but 1 i
 void VerificationsDemarrage::Probleme(VueTexte anglais_utf8, VueTexte francais_utf8) {
   pascal_.Bip(Frequence_bip, Duree_bip);
   boite_.Message(langue_.Choix(anglais_utf8, francais_utf8));
+}
+
+bool VerificationsDemarrage::Peripherique_present() {
+  return wave_.Presence_peripherique() == Son_ok;
+}
+
+void VerificationsDemarrage::Rapport_peripherique_absent() {
+  pascal_.Bip(Frequence_bip, Duree_bip);
+  boite_.Message(Message_peripherique_absent(wave_.Nom_peripherique(), langue_));
 }
 
 bool VerificationsDemarrage::Carte_et_format(VueTexte sans_carte_fr, VueTexte sans_format_fr) {
@@ -39,6 +50,10 @@ bool VerificationsDemarrage::Verification_carte_son() {
 }
 
 bool VerificationsDemarrage::Disponibilite_carte_son() {
+  if (!Peripherique_present()) {
+    Rapport_peripherique_absent();
+    return false;
+  }
   wave_.Affichage_erreurs_son = 0;
   bool utilisable = Carte_et_format("Fonctionnement impossible car il n'y a pas de carte son",
                                     "Fonctionnement impossible car format minimum non disponible.");

@@ -1,14 +1,13 @@
 // Start-up checks of the sound card and the mixer.
 //
-// Responsibilities: decide whether the sound card can be used (a card
-// exists and offers 11025 Hz, mono, 8 bits; for a window about to stream,
-// the input and the output really open now) and whether the mixer has every
-// control the program sets; report each problem in the operator's language
-// after the warning beep (1000 Hz, 300 ms): sound-card problems in a message
-// box, mixer problems in the main window's status line.
-// Collaborations: FonctionsWave (capabilities, silent probe opens),
-// FonctionsMixer (set-up and its result flags), FonctionsPascal (beep),
-// Boite_messages, and the main window through `Ligne_etat`.
+// Responsibilities: tell whether the chosen sound device is there, and
+// report it by name when it is not (never trying another card instead);
+// decide whether the sound card can be used (a card exists and offers 11025 Hz, mono, 8 bits; for a window
+// about to stream, the input and the output really open now) and whether the mixer has every control the
+// program sets; report each problem in the operator's language after the warning beep (1000 Hz, 300 ms):
+// sound-card problems in a message box, mixer problems in the main window's status line. Collaborations:
+// FonctionsWave (capabilities, silent probe opens), FonctionsMixer (set-up and its result flags),
+// FonctionsPascal (beep), Boite_messages, and the main window through `Ligne_etat`.
 #pragma once
 
 #include "app/fonctions_pascal.h"
@@ -44,11 +43,18 @@ class VerificationsDemarrage {
         ligne_etat_(ligne_etat),
         langue_(langue) {}
 
+  // Whether the chosen sound device is there now; silent.
+  bool Peripherique_present();
+  // Beep, then the report naming the chosen device that is missing and
+  // saying what to do.
+  void Rapport_peripherique_absent();
+
   // A sound card exists and one direction offers 11025 Hz mono 8 bits.
   // Run once at start-up; false ends the program.
   bool Verification_carte_son();
-  // The same, then the input and the output open at 11025 Hz now (each is
-  // closed again). Run before a streaming window opens; false keeps it shut.
+  // The chosen device is there (else its report), the same tests, then the
+  // input and the output open at 11025 Hz now (each is closed again). Run
+  // before a streaming window opens; false keeps it shut.
   bool Disponibilite_carte_son();
   // Sets the mixer up with test levels (wave 100 %, speaker 20 %, recording
   // 100 %, speaker unsigned gain 0 %) and shows the first missing element in

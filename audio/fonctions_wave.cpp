@@ -58,6 +58,12 @@ int FonctionsWave::Rapport(uint32_t r, Sens sens, const char* texte) {
   return 1;
 }
 
+int FonctionsWave::Rapport_ouverture(uint32_t r, Sens sens, const char* texte) {
+  if (r != Son_absent || !Message_absence) return Rapport(r, sens, texte);
+  boite_.Message(Message_absence(peripherique_.Nom()));
+  return 1;
+}
+
 void FonctionsWave::Capacites_son(uint32_t& nombre_entrees, uint32_t& formats_entree,
                                   uint32_t& nombre_sorties, uint32_t& formats_sortie) {
   nombre_entrees = peripherique_.Nombre_peripheriques(Sens::Entree);
@@ -90,7 +96,8 @@ int FonctionsWave::Ouverture_entree_son(uint8_t largeur, int32_t frequence, uint
     perte_signalee_entree_ = 0;
     return 0;
   }
-  if (Affichage_erreurs_son == 1) return Rapport(r, Sens::Entree, "Erreur ouverture entree son n°:");
+  if (Affichage_erreurs_son == 1)
+    return Rapport_ouverture(r, Sens::Entree, "Erreur ouverture entree son n°:");
   return 1;
 }
 
@@ -102,7 +109,8 @@ int FonctionsWave::Ouverture_sortie_son(uint8_t largeur, int32_t frequence) {
     perte_signalee_sortie_ = 0;
     return 0;
   }
-  if (Affichage_erreurs_son == 1) return Rapport(r, Sens::Sortie, "Erreur ouverture sortie son n°:");
+  if (Affichage_erreurs_son == 1)
+    return Rapport_ouverture(r, Sens::Sortie, "Erreur ouverture sortie son n°:");
   return 1;
 }
 

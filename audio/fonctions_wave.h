@@ -17,11 +17,15 @@
 // is shown once per opening of the device: its buffers still complete, with
 // `Entete_tampon::Erreur` set and silence for input, and later operations on
 // that direction fail with the same code without a new message, so the
-// real-time loop keeps running until the operator stops it.
+// real-time loop keeps running until the operator stops it. An open that
+// fails because the chosen device is not there (Son_absent) is reported by
+// `Message_absence`, which names the device, when one is set.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/peripherique_son.h"
@@ -52,6 +56,9 @@ class FonctionsWave {
   uint8_t Largeur_sortie = 1;
   uint8_t Largeur_entree = 1;
   uint8_t Voies_entree = 0;
+  // The report of an open that failed because the device `nom` is not there,
+  // instead of the French text and its code; empty for that text.
+  std::function<Texte(const std::string& nom)> Message_absence;
   // Format records as the open operations fill them in.
   Format_son Format_entree;
   Format_son Format_sortie;
@@ -62,6 +69,11 @@ class FonctionsWave {
   Entete_tampon* Entete_entree_bis() const { return entree_bis_.entete.get(); }
   Entete_tampon* Entete_sortie() const { return sortie_.entete.get(); }
   Entete_tampon* Entete_sortie_bis() const { return sortie_bis_.entete.get(); }
+
+  // The device the back-end opens, and whether it is there now (Son_ok or
+  // Son_absent, see `Peripherique_son::Presence`).
+  std::string Nom_peripherique() const { return peripherique_.Nom(); }
+  uint32_t Presence_peripherique() { return peripherique_.Presence(); }
 
   // Device counts and format bits of device 0; a format word is left
   // unchanged when its direction has no device or its query fails.
@@ -130,6 +142,8 @@ class FonctionsWave {
   Format_son Format(uint8_t largeur, int32_t frequence, uint16_t voies) const;
   // Shows `texte` followed by the code when r != 0; returns 1 when r != 0.
   int Rapport(uint32_t r, Sens sens, const char* texte);
+  // The report of a failed open.
+  int Rapport_ouverture(uint32_t r, Sens sens, const char* texte);
   uint32_t Preparer(Tampon& t, Sens sens);
   uint32_t Ajouter(Tampon& t, Sens sens);
   uint32_t Depreparer(Tampon& t, Sens sens);

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 
 namespace talven {
 
@@ -38,6 +39,8 @@ inline constexpr uint32_t Son_deja_ouvert = EALREADY;    // open twice without a
 inline constexpr uint32_t Son_tampon_invalide = EINVAL;  // null area, zero length, not prepared
 inline constexpr uint32_t Son_tampon_en_file = EBUSY;    // header still queued to the device
 inline constexpr uint32_t Son_format_refuse = EINVAL;    // rate, width or channels not accepted
+// The chosen device is not there: unplugged, or no card has its id.
+inline constexpr uint32_t Son_absent = ENODEV;
 
 // Bits of `Entete_tampon::Drapeaux`.
 inline constexpr uint32_t Drapeau_termine = 1;   // the device has finished with the buffer
@@ -98,6 +101,19 @@ uint32_t Bit_format(uint32_t frequence_hz, uint32_t voies, uint32_t bits);
 class Peripherique_son {
  public:
   virtual ~Peripherique_son() = default;
+
+  // The device this back-end opens: an ALSA PCM name such as "default" or
+  // "plughw:CARD=RADIO,DEV=0", or a simulated device's name. Only that one:
+  // when it is missing, the opens fail with Son_absent and nothing else is
+  // opened in its place.
+  virtual std::string Nom() const = 0;
+  // The device the next `Ouvrir` of each direction opens; a direction open
+  // now keeps its device until it is closed.
+  virtual void Choix_nom(std::string nom) = 0;
+  // Son_ok when the device is there now (it may still be busy or refuse the
+  // format), Son_absent when it is not. Opens nothing but that device, and
+  // closes it again.
+  virtual uint32_t Presence() = 0;
 
   // Number of devices of the direction (0 = none usable). Device 0 is the
   // one that `Ouvrir` opens.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "audio/liste_peripheriques_son.h"
 #include "audio/messages_alsa.h"
 
 namespace talven {
@@ -50,6 +51,22 @@ int SonAlsa::Ouvrir_pcm(Sens sens, snd_pcm_t** pcm) {
   if (configuration_ != nullptr)
     return snd_pcm_open_lconf(pcm, nom_.c_str(), Flux(sens), SND_PCM_NONBLOCK, configuration_);
   return snd_pcm_open(pcm, nom_.c_str(), Flux(sens), SND_PCM_NONBLOCK);
+}
+
+uint32_t SonAlsa::Presence() {
+  // "default" is ALSA's routing, not a device that can be unplugged: when it
+  // does not open there is no card or sound server at all, which the
+  // device counts report.
+  if (nom_ == "default") return Son_ok;
+  for (Sens sens : {Sens::Sortie, Sens::Entree}) {
+    // A direction open now is there.
+    if (V(sens).pcm != nullptr) return Son_ok;
+    snd_pcm_t* pcm = nullptr;
+    const int r = Ouvrir_pcm(sens, &pcm);
+    if (r == 0) snd_pcm_close(pcm);
+    if (!Code_absence(r)) return Son_ok;
+  }
+  return Son_absent;
 }
 
 uint32_t SonAlsa::Nombre_peripheriques(Sens sens) {

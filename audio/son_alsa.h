@@ -48,6 +48,13 @@ class SonAlsa final : public Peripherique_son {
   SonAlsa(const SonAlsa&) = delete;
   SonAlsa& operator=(const SonAlsa&) = delete;
 
+  std::string Nom() const override { return nom_; }
+  void Choix_nom(std::string nom) override { nom_ = std::move(nom); }
+  // Absent when neither direction can be opened because ALSA finds no such
+  // device (ENODEV, ENOENT); the direction opened to find out is closed again.
+  // "default" is never absent: without a card or a server, it is the device
+  // counts that say so.
+  uint32_t Presence() override;
   uint32_t Nombre_peripheriques(Sens sens) override;
   uint32_t Capacites(Sens sens, uint32_t& formats) override;
   uint32_t Ouvrir(Sens sens, const Format_son& format) override;

@@ -65,6 +65,66 @@ void SonSimule::Debrancher(Sens sens, uint32_t code) {
   reveil_.notify_all();
 }
 
+void SonSimule::Ajout_peripherique(const Peripherique_audio& peripherique) {
+  std::lock_guard v(verrou_);
+  for (Simule& p : peripheriques_)
+    if (p.peripherique.Nom == peripherique.Nom) {
+      p = {peripherique, true};
+      return;
+    }
+  peripheriques_.push_back({peripherique, true});
+}
+
+void SonSimule::Debranchement(const std::string& nom) {
+  std::lock_guard v(verrou_);
+  for (Simule& p : peripheriques_)
+    if (p.peripherique.Nom == nom) p.branche = false;
+  if (nom != nom_) return;
+  for (Voie* voie : {&entree_, &sortie_})
+    if (voie->ouvert) voie->file.Perdre(Son_absent);
+  reveil_.notify_all();
+}
+
+void SonSimule::Branchement(const std::string& nom) {
+  std::lock_guard v(verrou_);
+  for (Simule& p : peripheriques_)
+    if (p.peripherique.Nom == nom) p.branche = true;
+}
+
+std::vector<std::string> SonSimule::Noms_ouverts() {
+  std::lock_guard v(verrou_);
+  return noms_ouverts_;
+}
+
+std::string SonSimule::Nom() const {
+  return nom_;
+}
+
+void SonSimule::Choix_nom(std::string nom) {
+  std::lock_guard v(verrou_);
+  nom_ = std::move(nom);
+}
+
+bool SonSimule::Present(Sens sens) const {
+  for (const Simule& p : peripheriques_)
+    if (p.peripherique.Nom == nom_)
+      return p.branche && (sens == Sens::Entree ? p.peripherique.Capture : p.peripherique.Lecture);
+  return false;
+}
+
+uint32_t SonSimule::Presence() {
+  std::lock_guard v(verrou_);
+  return Present(Sens::Entree) || Present(Sens::Sortie) ? Son_ok : Son_absent;
+}
+
+std::vector<Peripherique_audio> SonSimule::Peripheriques() {
+  std::lock_guard v(verrou_);
+  std::vector<Peripherique_audio> liste;
+  for (const Simule& p : peripheriques_)
+    if (p.branche) liste.push_back(p.peripherique);
+  return liste;
+}
+
 uint32_t SonSimule::Echec(Operation operation, Sens sens) {
   auto it = echecs_.find({operation, sens});
   if (it == echecs_.end()) return Son_ok;
@@ -232,22 +292,23 @@ std::vector<uint8_t> SonSimule::Octets_joues() {
 
 uint32_t SonSimule::Nombre_peripheriques(Sens sens) {
   std::lock_guard v(verrou_);
-  return V(sens).nombre;
+  return Present(sens) ? V(sens).nombre : 0;
 }
 
 uint32_t SonSimule::Capacites(Sens sens, uint32_t& formats) {
   std::lock_guard v(verrou_);
   if (uint32_t r = Echec(Operation::Capacites, sens)) return r;
-  if (V(sens).nombre == 0) return ENODEV;
+  if (V(sens).nombre == 0 || !Present(sens)) return ENODEV;
   formats = V(sens).formats;
   return Son_ok;
 }
 
 uint32_t SonSimule::Ouvrir(Sens sens, const Format_son& format) {
   std::lock_guard v(verrou_);
+  noms_ouverts_.push_back(nom_);
   if (uint32_t r = Echec(Operation::Ouvrir, sens)) return r;
   Voie& voie = V(sens);
-  if (voie.nombre == 0) return ENODEV;
+  if (voie.nombre == 0 || !Present(sens)) return Son_absent;
   if (voie.ouvert) return Son_deja_ouvert;
   if (voie.occupe) return EBUSY;
   uint32_t bit = Bit_format(format.Echantillons_par_seconde, format.Voies, format.Bits_par_echantillon);

@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/liste_peripheriques_son.h"
 #include "audio/peripherique_son.h"
 
 struct sf_private_tag;
@@ -35,7 +36,7 @@ struct SRC_STATE_tag;
 
 namespace talven {
 
-class SonSimule final : public Peripherique_son {
+class SonSimule final : public Peripherique_son, public Liste_peripheriques_son {
  public:
   enum class Rythme {
     Pas_a_pas,  // a buffer completes only through Completer_entree / Completer_sortie
@@ -60,6 +61,25 @@ class SonSimule final : public Peripherique_son {
   void Injecter_echec(Operation operation, Sens sens, uint32_t code);
   // The open device of `sens` is lost with `code` (ENODEV for an unplugged card).
   void Debrancher(Sens sens, uint32_t code);
+
+  // The simulated devices: "default" (both directions) at first, chosen.
+  // Adds a device, plugged in, or replaces the one of the same name.
+  void Ajout_peripherique(const Peripherique_audio& peripherique);
+  // Unplugs the device `nom`: it leaves the list and its opens fail with
+  // Son_absent; when it is the chosen one, its open directions are lost
+  // with Son_absent (as `Debrancher`). Plugging it in again puts it back:
+  // the next open finds it.
+  void Debranchement(const std::string& nom);
+  void Branchement(const std::string& nom);
+  // The names of the devices `Ouvrir` was called for, in order, whether it
+  // succeeded or not.
+  std::vector<std::string> Noms_ouverts();
+
+  std::string Nom() const override;
+  void Choix_nom(std::string nom) override;
+  uint32_t Presence() override;
+  // The devices plugged in, in the order they were added.
+  std::vector<Peripherique_audio> Peripheriques() override;
 
   // Input sources; each replaces the previous one. Default: silence (128).
   void Source_silence();
@@ -127,6 +147,8 @@ class SonSimule final : public Peripherique_son {
   };
 
   Voie& V(Sens sens) { return sens == Sens::Entree ? entree_ : sortie_; }
+  // With verrou_ held: the chosen device is plugged in and has `sens`.
+  bool Present(Sens sens) const;
   uint32_t Echec(Operation operation, Sens sens);
   bool Completer(Sens sens);  // with verrou_ held
   void Remplir_entree(uint8_t* donnees, uint32_t octets);
@@ -151,6 +173,13 @@ class SonSimule final : public Peripherique_son {
   Voie entree_{Sens::Entree};
   Voie sortie_{Sens::Sortie};
   std::map<std::pair<Operation, Sens>, uint32_t> echecs_;
+  struct Simule {
+    Peripherique_audio peripherique;
+    bool branche = true;
+  };
+  std::vector<Simule> peripheriques_{{{Peripherique_audio::Genre::Defaut, "default", {}, true, true}, true}};
+  std::string nom_ = "default";
+  std::vector<std::string> noms_ouverts_;
 
   Source source_ = Source::Silence;
   Generateur generateur_;

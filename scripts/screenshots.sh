@@ -3,7 +3,7 @@
 # receiving the simulated station (English and French) and transmitting.
 #
 # Then the main window of talven --demo, its input-level menu open, in both
-# languages.
+# languages, and its Sound card menu.
 #
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build; needs
 # transceiver/qt/talven-transceiver and app/qt/talven built, Xvfb, xdotool and ImageMagick's
@@ -88,16 +88,18 @@ menu_principal() {
   local pid=$!
   local id; id=$(fenetre)
   sleep 1
-  # "Input level" / "Niveau d'entree": the fifth title of the menu bar.
-  local x=$3
+  # The title at x pixels: "Input level" / "Niveau d'entree", the sixth
+  # title of the menu bar, or "Sound card". $4: the width of the picture.
+  local x=$3 largeur=${4:-680}
   xdotool mousemove "$x" 8 click 1
   sleep 0.5
   xdotool mousemove "$x" 8
   sleep 0.5
-  import -window root -crop 680x330+0+0 "docs/$nom.png"
+  import -window root -crop "${largeur}x330+0+0" "docs/$nom.png"
   echo "screenshots: docs/$nom.png"
   kill "$pid"; wait "$pid" 2>/dev/null || true
   rm -rf "$dossier"
 }
-menu_principal screenshot-main-en 1 345
-menu_principal screenshot-main-fr 2 375
+menu_principal screenshot-main-en 1 393
+menu_principal screenshot-main-fr 2 411
+menu_principal screenshot-sound-card-en 1 252 900

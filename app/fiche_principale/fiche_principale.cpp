@@ -29,6 +29,7 @@ constexpr Texte_menu Legendes_menu[] = {
     {E::Mixer, "&Mixer", "&Table de mixage"},
     {E::Software_adjustment, "Software adjustment", "Réglage par le logiciel"},
     {E::User_adjustment, "User adjustment", "Réglage par l'utilisateur"},
+    {E::Carte_son, "Sound &card", "&Carte son"},
     {E::EntreGD1, "&Sound input", "&Entrée son"},
     {E::Entree_Gauche, "Line in left channel", "Entrée ligne gauche"},
     {E::Entree_Droite, "Line in right channel", "Entrée ligne droite"},
@@ -84,6 +85,10 @@ constexpr Texte_menu Bulles_menu[] = {
      "Software adjustment of the mixer (Sound Input, Input level and Speaker out) or user adjustment",
      "Réglage de la table de mixage par le logiciel (Entrée son, Niveau d'entrée et Niveau de sortie) ou par "
      "l'utilisateur"},
+    {E::Carte_son,
+     "Selection of the sound card connected to the radio, by its stable ALSA name (kept in talven.conf)",
+     "Sélection de la carte son reliée à l'émetteur-récepteur, par son nom ALSA stable (gardé dans "
+     "talven.conf)"},
     {E::EntreGD1, "Selection of the sound card input connected to the receiver.",
      "Sélection de l'entrée de la carte son: ligne gauche, droite ou microphone."},
     {E::Niveau_d_entree, "Selection of the AF input signal amplification or AGC (for Automatic Gain Control)",
@@ -160,8 +165,13 @@ bool FichePrincipale::A_la_creation_de_la_fiche() {
   // No language is known before the configuration is read: the sound-card
   // reports of the start are French, whatever the station was built with.
   station.langue.valeur = 0;
-  if (!verifications.Verification_carte_son()) return false;
+  // A chosen device that is missing does not end the program: the operator
+  // may plug it in or choose another from the menu. It is reported once the
+  // configuration gives the language; nothing else is tried in its place.
+  const bool present = verifications.Peripherique_present();
+  if (present && !verifications.Verification_carte_son()) return false;
   station.configuration.Lecture_configuration();
+  if (!present) verifications.Rapport_peripherique_absent();
   if (station.mixer.Reglage_logiciel) verifications.Verification_mixer();
   Application_entree_son();
   Application_niveau_entree();
@@ -426,6 +436,80 @@ void FichePrincipale::Niveau_sur_les_entrees_sonClick() {
   }
   // The monitor changes the input selection: the configured one goes back.
   Application_entree_son();
+}
+
+namespace {
+
+// '&' marks a shortcut in a caption: a card's own '&' is doubled.
+Texte Sans_raccourci(VueTexte texte) {
+  Texte t;
+  for (char c : texte) {
+    t += c;
+    if (c == '&') t += '&';
+  }
+  return t;
+}
+
+}  // namespace
+
+const std::vector<Element_carte_son>& FichePrincipale::Ouverture_menu_carte_son() {
+  using G = Peripherique_audio::Genre;
+  const Langue& l = station.langue;
+  const std::string choisi = station.Carte().Nom();
+  cartes_son_.clear();
+  bool trouve = false;
+  auto ajout = [&](const std::string& nom, Texte description, bool absent, bool utilisable) {
+    Element_carte_son e;
+    e.Nom = nom;
+    e.Choisi = nom == choisi;
+    e.Absent = absent;
+    e.Utilisable = utilisable;
+    e.Legende = Sans_raccourci(Depuis_utf8(nom) + " - " + description);
+    if (e.Choisi) e.Legende += "..." + Mot_choisi;
+    trouve = trouve || e.Choisi;
+    cartes_son_.push_back(std::move(e));
+  };
+  for (const Peripherique_audio& p : station.Peripheriques().Peripheriques()) {
+    Texte description;
+    switch (p.genre) {
+      case G::Defaut:
+        description = l.Choix("ALSA's default device", "périphérique par défaut d'ALSA");
+        break;
+      case G::Pipewire:
+        description = l.Choix("PipeWire sound server", "serveur de son PipeWire");
+        break;
+      case G::Pulse:
+        description = l.Choix("PulseAudio sound server", "serveur de son PulseAudio");
+        break;
+      case G::Carte:
+        description = Depuis_utf8(p.Description);
+        break;
+    }
+    // Both directions are needed: one receives, the other transmits.
+    if (!p.Capture) description += l.Choix(" (playback only)", " (lecture seule)");
+    if (!p.Lecture) description += l.Choix(" (capture only)", " (enregistrement seul)");
+    ajout(p.Nom, description, false, p.Capture && p.Lecture);
+  }
+  if (!trouve) {
+    // The choice stays in force, missing or not: it is shown, not replaced.
+    const bool absent = station.Carte().Presence() != Son_ok;
+    ajout(choisi, absent ? l.Choix("NOT CONNECTED", "NON BRANCHÉE") : l.Choix("not listed", "hors liste"),
+          absent, true);
+  }
+  return cartes_son_;
+}
+
+void FichePrincipale::Carte_sonClick(const std::string& nom) {
+  const bool garde = station.Choix_peripherique_son(nom);
+  const std::string n = nom;
+  vue_.Label1(garde ? station.langue.Choix("Sound card: " + n, "Carte son : " + n)
+                    : station.langue.Choix("Sound card: " + n +
+                                               ", for this run only: talven.conf could not be "
+                                               "written (see the terminal)",
+                                           "Carte son : " + n +
+                                               ", pour cette fois seulement : talven.conf n'a pu "
+                                               "être écrit (voir le terminal)"));
+  Ouverture_menu_carte_son();
 }
 
 void FichePrincipale::CW_transmission_of_sequenceClick(int n) {

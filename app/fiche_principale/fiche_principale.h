@@ -11,7 +11,10 @@
 // (mixer, gain, keying port, language) and saved; opening the transceiver
 // window (keying port opened, sound card available, screen saver inhibited
 // for as long as it is open, processor class saved when it changed); the
-// port check in the status line; the exit sequence (the QSO written when it
+// port check in the status line; the "Sound card" menu: the devices present
+// by their stable names, the chosen one marked (and listed as not connected
+// when it is missing), a choice applied and kept in talven.conf; the exit
+// sequence (the QSO written when it
 // holds more than 8 characters, the mixer given back).
 // Collaborations: the `Station` (configuration, mixer, keying, engine, QSO
 // record, files), `VerificationsDemarrage`, `JournalQso`, an
@@ -23,6 +26,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "app/economiseur_ecran.h"
 #include "app/emission_morse.h"
@@ -50,6 +55,7 @@ enum class ElementMenu {
   Mixer,
   Software_adjustment,
   User_adjustment,
+  Carte_son,  // its items are the devices present, listed when it opens
   EntreGD1,
   Entree_Gauche,
   Entree_Droite,
@@ -118,6 +124,15 @@ class VueFichePrincipale : public Ligne_etat {
   virtual void Fermeture() = 0;
 };
 
+// One item of the "Sound card" menu.
+struct Element_carte_son {
+  std::string Nom;  // the ALSA name it chooses
+  Texte Legende;    // Windows-1252, '&' doubled: the name, what it is, the marks
+  bool Choisi = false;
+  bool Absent = false;      // the chosen device, not connected now
+  bool Utilisable = false;  // records and plays: it may be chosen
+};
+
 class FichePrincipale final : public Application_reglages {
  public:
   // Configuration bytes of the choices.
@@ -157,6 +172,13 @@ class FichePrincipale final : public Application_reglages {
   void Lecture_fichier_QSOClick();
   void Verification_port_serieClick();
   void Niveau_sur_les_entrees_sonClick();
+  // The "Sound card" menu opens: the devices present now, in the list's
+  // order, then the chosen one when it is missing. Kept until the next call.
+  const std::vector<Element_carte_son>& Ouverture_menu_carte_son();
+  // An item of it: the device is in force for every later opening (a
+  // stream open now keeps its device) and kept in talven.conf; the status
+  // line says so, or that it could not be kept.
+  void Carte_sonClick(const std::string& nom);
   void CW_transmission_of_sequenceClick(int n);  // n = 7 or 8
   // Morse sending of `texte`: the big label shown, the keying port opened
   // and the sound card checked (either failing ends it before keying),
@@ -226,6 +248,7 @@ class FichePrincipale final : public Application_reglages {
   VueFichePrincipale& vue_;
   std::array<Texte, Nombre_elements_menu> legendes_;
   std::array<Texte, Nombre_elements_menu> bulles_;
+  std::vector<Element_carte_son> cartes_son_;
   Texte legende_fenetre_;
 };
 

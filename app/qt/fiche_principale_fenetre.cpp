@@ -39,7 +39,10 @@ constexpr const char* Historique =
     "- The screen saver is held off while the transceiver window is open,\n"
     "  without changing the desktop's settings.\n"
     "- The QSO is kept however the program ends.\n"
-    "- talven --demo runs the whole program over a simulated station.\n";
+    "- talven --demo runs the whole program over a simulated station.\n"
+    "- The sound card is chosen in its menu by a name that does not change\n"
+    "  from one start to the next; a card that is unplugged is reported, never\n"
+    "  replaced by another.\n";
 
 }  // namespace
 
@@ -157,6 +160,10 @@ void TForm1::Construction_menu() {
   Element(mixer, E::Software_adjustment, "Software_adjustment", [&f] { f.Software_adjustmentClick(); });
   Element(mixer, E::User_adjustment, "User_adjustment", [&f] { f.User_adjustmentClick(); });
 
+  // The devices are those present when the menu opens.
+  QMenu* carte = sous_menu(E::Carte_son, "Carte_son");
+  connect(carte, &QMenu::aboutToShow, this, [this, carte] { Liste_cartes_son(carte); });
+
   QMenu* entree = sous_menu(E::EntreGD1, "EntreGD1");
   Element(entree, E::Entree_Gauche, "Entree_Gauche", [&f] { f.Entree_GaucheClick(); });
   Element(entree, E::Entree_Droite, "Entree_Droite", [&f] { f.Entree_DroiteClick(); });
@@ -208,6 +215,22 @@ void TForm1::Construction_menu() {
   connect(abandon, &QAction::triggered, this, [&f] { f.Abandon_du_logicielClick(); });
 }
 
+void TForm1::Liste_cartes_son(QMenu* menu) {
+  menu->clear();
+  int rang = 0;
+  for (const Element_carte_son& e : fiche.Ouverture_menu_carte_son()) {
+    QAction* a = menu->addAction(Vers_qstring(e.Legende));
+    a->setObjectName(QStringLiteral("Carte_son_%1").arg(rang++));
+    a->setEnabled(e.Utilisable);
+    if (e.Absent) {
+      QFont police = a->font();
+      police.setBold(true);
+      a->setFont(police);
+    }
+    connect(a, &QAction::triggered, this, [this, nom = e.Nom] { fiche.Carte_sonClick(nom); });
+  }
+}
+
 void TForm1::Survol(QAction* action) {
   // Every item has a hint, possibly empty: moving over one shows it.
   for (size_t i = 0; i < actions_.size(); ++i) {
@@ -217,6 +240,9 @@ void TForm1::Survol(QAction* action) {
       return;
     }
   }
+  // The devices of the "Sound card" menu share its hint.
+  if (action != nullptr && menus_[static_cast<size_t>(E::Carte_son)]->actions().contains(action))
+    Label1_->setText(Vers_qstring(fiche.Bulle(E::Carte_son)));
 }
 
 // --- VueFichePrincipale ---

@@ -4,7 +4,8 @@
 // and hints the model sets (a hint shows in the status line `Label1` while
 // the pointer is over its item); the history memo `Memo1` headed
 // "MODIFICATIONS:"; the large hidden `Label2`; a fixed size without border
-// icons; the modal windows the model opens; the way out: the `Abandon` item,
+// icons; the "Sound card" menu filled with the model's devices each time it
+// opens; the modal windows the model opens; the way out: the `Abandon` item,
 // and any other way a desktop ends a program (the window manager's close,
 // the end of the session, the application quitting) runs the same exit
 // sequence once.
@@ -83,6 +84,8 @@ class TForm1 final : public QMainWindow, private VueFichePrincipale {
   void Construction_menu();
   QAction* Element(QMenu* menu, ElementMenu element, const char* nom, std::function<void()> action);
   void Survol(QAction* action);
+  // Fills the "Sound card" menu with the devices present now.
+  void Liste_cartes_son(QMenu* menu);
   void Ajustement_barre();
   // One tick of a Morse sending: the steps the card allows, a few at most.
   void Minuterie_morse();

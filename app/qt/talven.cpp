@@ -80,9 +80,10 @@ int main(int argc, char** argv) {
                      "and serial port."));
   const QCommandLineOption peripherique(
       QStringLiteral("device"),
-      QStringLiteral("ALSA device of the sound card and its mixer (default: "
-                     "default; 'aplay -L' lists them)."),
-      QStringLiteral("NAME"), QStringLiteral("default"));
+      QStringLiteral("ALSA device of the sound card and its mixer, by a stable name such as "
+                     "plughw:CARD=RADIO,DEV=0 ('talven-modem devices' lists them), for this run; "
+                     "without it, the one chosen in the Sound card menu, else default."),
+      QStringLiteral("NAME"));
   options.addOptions({demo, peripherique});
   options.process(application);
   const bool demonstration = options.isSet(demo);
@@ -96,7 +97,9 @@ int main(int argc, char** argv) {
     p.mixer = talven::Parametres_station::Mixer::Simule;
   } else {
     p.carte = talven::Parametres_station::Carte::Alsa;
-    p.peripherique = options.value(peripherique).toStdString();
+    if (options.isSet(peripherique)) p.peripherique = options.value(peripherique).toStdString();
+    // A choice from the menu is kept for the next runs.
+    p.sauvegarde_peripherique = true;
     p.mixer = talven::Parametres_station::Mixer::Alsa;
     p.serie = talven::Parametres_station::Serie::Linux;
     p.bip = talven::Parametres_station::Bip::Linux;
@@ -107,6 +110,12 @@ int main(int argc, char** argv) {
     talven::SonSimule& carte = *station.Carte_simulee();
     carte.Sortie_boucle();
     carte.Source_generateur(Bande_demonstration(), true);
+    // A radio interface to choose in the Sound card menu, and a card that
+    // cannot serve (playback only).
+    carte.Ajout_peripherique({talven::Peripherique_audio::Genre::Carte, "plughw:CARD=RADIO,DEV=0",
+                              "USB Audio CODEC (simulated): USB Audio", true, true});
+    carte.Ajout_peripherique({talven::Peripherique_audio::Genre::Carte, "plughw:CARD=HDMI,DEV=3",
+                              "HDA Intel HDMI (simulated): HDMI 0", false, true});
   }
 
   // The windows, in their order: the main window runs the start-up

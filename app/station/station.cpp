@@ -4,6 +4,7 @@
 
 #include "app/haut_parleur_linux.h"
 #include "app/reglages_utilisateur.h"
+#include "audio/liste_alsa.h"
 #include "audio/mixer_alsa.h"
 #include "audio/son_alsa.h"
 
@@ -15,17 +16,35 @@ namespace {
 static_assert(Reglages_utilisateur::Minutes_garde_par_defaut == GardeEmission::Minutes_par_defaut);
 static_assert(Reglages_utilisateur::Minutes_garde_maximales == GardeEmission::Minutes_maximales);
 
-std::unique_ptr<Peripherique_son> Carte_choisie(const Parametres_station& p, SonSimule*& simulee) {
-  if (p.carte == Parametres_station::Carte::Alsa) return std::make_unique<SonAlsa>(p.peripherique);
+// talven.conf is read only for what the parameters leave to it.
+Reglages_utilisateur Reglages_lus(const Parametres_station& p) {
+  const bool peripherique = !p.peripherique && p.carte == Parametres_station::Carte::Alsa;
+  if (p.minutes_garde_emission && !peripherique) return {};
+  return Reglages_utilisateur::Chargement();
+}
+
+// The device named by the parameters, else by talven.conf for the real card,
+// else ALSA's default.
+std::string Peripherique_choisi(const Parametres_station& p, const Reglages_utilisateur& r) {
+  if (p.peripherique) return *p.peripherique;
+  if (p.carte == Parametres_station::Carte::Alsa && !r.Peripherique_son.empty()) return r.Peripherique_son;
+  return "default";
+}
+
+std::unique_ptr<Peripherique_son> Carte_choisie(const Parametres_station& p, const std::string& nom,
+                                                SonSimule*& simulee) {
+  if (p.carte == Parametres_station::Carte::Alsa) return std::make_unique<SonAlsa>(nom);
   auto carte = std::make_unique<SonSimule>(p.rythme);
+  carte->Choix_nom(nom);
   simulee = carte.get();
   return carte;
 }
 
-std::unique_ptr<Pilote_mixer> Mixer_choisi(const Parametres_station& p, MixerSimule*& simule) {
+std::unique_ptr<Pilote_mixer> Mixer_choisi(const Parametres_station& p, const std::string& nom,
+                                           MixerSimule*& simule) {
   switch (p.mixer) {
     case Parametres_station::Mixer::Alsa:
-      return std::make_unique<MixerAlsa>(p.peripherique);
+      return std::make_unique<MixerAlsa>(nom);
     case Parametres_station::Mixer::Simule: {
       auto mixer = std::make_unique<MixerSimule>();
       Station::Topologie_demonstration(*mixer);
@@ -60,8 +79,10 @@ std::unique_ptr<Haut_parleur> Haut_parleur_choisi(const Parametres_station& p) {
 }  // namespace
 
 Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
-    : carte_(Carte_choisie(p, carte_simulee_)),
-      pilote_mixer_(Mixer_choisi(p, mixer_simule_)),
+    : reglages_(Reglages_lus(p)),
+      sauvegarde_peripherique_(p.sauvegarde_peripherique),
+      carte_(Carte_choisie(p, Peripherique_choisi(p, reglages_), carte_simulee_)),
+      pilote_mixer_(Mixer_choisi(p, carte_->Nom(), mixer_simule_)),
       pilote_serie_(Serie_choisie(p, serie_simulee_)),
       haut_parleur_(Haut_parleur_choisi(p)),
       boite(boite_messages),
@@ -75,13 +96,29 @@ Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
       configuration(fichiers, boite, langue, relais_reglages_),
       moteur(wave, mixer, pascal, enregistrement, boite, langue,
              p.horloge != nullptr ? *p.horloge : horloge_monotone_, configuration.Textes_sequences) {
+  if (carte_simulee_ != nullptr) {
+    liste_ = carte_simulee_;
+  } else {
+    liste_alsa_ = std::make_unique<Liste_alsa>();
+    liste_ = liste_alsa_.get();
+  }
+  // A chosen device that is missing is named in the report of every open,
+  // in the operator's language, instead of a bare error code.
+  wave.Message_absence = [this](const std::string& nom) { return Message_peripherique_absent(nom, langue); };
   pascal.Attache_registre_controle_modem(&manipulation);
   // Without a mixer device nothing is adjusted: the levels stay the
   // operator's.
   if (pilote_mixer_ == nullptr) mixer.Reglage_logiciel = false;
-  moteur.Reglage_garde_emission(p.minutes_garde_emission
-                                    ? *p.minutes_garde_emission
-                                    : Reglages_utilisateur::Chargement().Minutes_garde_emission);
+  moteur.Reglage_garde_emission(p.minutes_garde_emission ? *p.minutes_garde_emission
+                                                         : reglages_.Minutes_garde_emission);
+}
+
+bool Station::Choix_peripherique_son(const std::string& nom) {
+  carte_->Choix_nom(nom);
+  if (!sauvegarde_peripherique_) return true;
+  return Reglages_utilisateur::Ecriture_reglage(Reglages_utilisateur::Chemin_fichier(),
+                                                Reglages_utilisateur::Cle_peripherique_son, nom,
+                                                Journal_erreur_standard());
 }
 
 Station::~Station() {

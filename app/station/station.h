@@ -10,7 +10,9 @@
 // the eight sequence texts) and the engine with its clock and its transmit
 // watchdog's minutes; install the serial-line guard,
 // so a transmitter keyed by this process is released on Ctrl-C, SIGTERM and
-// crash signals; open, close and apply the keying port to the engine.
+// crash signals; open, close and apply the keying port to the engine;
+// choose the sound device by its stable name, keep the choice in talven.conf
+// and word the report of a chosen device that is missing.
 // Collaborations: owns everything it builds; a front-end gives it the
 // message box that shows the operator's reports and attaches its view to
 // `moteur`. Tests reach the simulated back-ends through `Carte_simulee`,
@@ -28,9 +30,11 @@
 #include "app/horloge.h"
 #include "app/manipulation_serie.h"
 #include "app/pilote_serie.h"
+#include "app/reglages_utilisateur.h"
 #include "app/serie_simulee.h"
 #include "audio/fonctions_mixer.h"
 #include "audio/fonctions_wave.h"
+#include "audio/liste_peripheriques_son.h"
 #include "audio/mixer_simule.h"
 #include "audio/peripherique_son.h"
 #include "audio/son_simule.h"
@@ -53,8 +57,14 @@ struct Parametres_station {
 
   Carte carte = Carte::Simulee;
   // ALSA device of the sound card and of its mixer ("default",
-  // "plughw:CARD=...,DEV=0", ...), for `Carte::Alsa` and `Mixer::Alsa`.
-  std::string peripherique = "default";
+  // "plughw:CARD=...,DEV=0", ...), for `Carte::Alsa` and `Mixer::Alsa`; the
+  // simulated card's chosen device. When not given: for `Carte::Alsa` the
+  // user's talven.conf (sound_device), else "default".
+  std::optional<std::string> peripherique;
+  // Whether a device chosen later (the "Sound card" menu) is written to the
+  // user's talven.conf: the programs on the real card; the tests and the
+  // demonstration keep it in memory.
+  bool sauvegarde_peripherique = false;
   // Rhythm of the simulated card: stepped by the caller or paced in real time.
   SonSimule::Rythme rythme = SonSimule::Rythme::Pas_a_pas;
   Mixer mixer = Mixer::Aucun;
@@ -96,6 +106,15 @@ class Station {
   Serie_simulee* Serie_simulee_() const { return serie_simulee_; }
   MixerSimule* Mixer_simule() const { return mixer_simule_; }
   Peripherique_son& Carte() const { return *carte_; }
+  // The devices present now: ALSA's, or the simulated card's own.
+  Liste_peripheriques_son& Peripheriques() const { return *liste_; }
+
+  // The sound device the streams open from now on (`Peripherique_son::Nom`
+  // tells which is in force), written to talven.conf when the parameters
+  // say so. Never replaced by another when it is missing. False when it
+  // could not be written (the reason on standard error); it is in force all
+  // the same.
+  bool Choix_peripherique_son(const std::string& nom);
 
   // Keying port: `octet` is the configuration's serial-port byte (1..4 for
   // COM 1..4, any other value for none); the engine keys through it from
@@ -144,7 +163,12 @@ class Station {
   SonSimule* carte_simulee_ = nullptr;
   Serie_simulee* serie_simulee_ = nullptr;
   MixerSimule* mixer_simule_ = nullptr;
+  // The user's talven.conf, read when the parameters leave a value to it.
+  Reglages_utilisateur reglages_;
+  bool sauvegarde_peripherique_ = false;
   std::unique_ptr<Peripherique_son> carte_;
+  std::unique_ptr<Liste_peripheriques_son> liste_alsa_;
+  Liste_peripheriques_son* liste_ = nullptr;
   std::unique_ptr<Pilote_mixer> pilote_mixer_;
   std::unique_ptr<Pilote_serie> pilote_serie_;
   std::unique_ptr<talven::Haut_parleur> haut_parleur_;

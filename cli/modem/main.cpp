@@ -17,6 +17,7 @@
 
 #include "cli/modem/commandes.h"
 #include "cli/modem/options.h"
+#include "cli/modem/peripheriques.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ bool Reservation_descripteurs() {
 
 bool Ecrit_sur_sortie(talven::modem::Commande c) {
   using talven::modem::Commande;
-  return c == Commande::Aide || c == Commande::Decode || c == Commande::Loopback || c == Commande::Receive;
+  return c == Commande::Aide || c == Commande::Decode || c == Commande::Loopback || c == Commande::Receive ||
+         c == Commande::Devices;
 }
 
 // The command's status, once what it left in the buffer of standard output
@@ -67,12 +69,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talven-modem: %s\nTry 'talven-modem --help'.\n", lecture.erreur.c_str());
     return Sortie_usage;
   }
-  const Options& o = lecture.options;
+  Options& o = lecture.options;
   if (sortie_fermee && Ecrit_sur_sortie(o.commande)) {
     std::fputs("talven-modem: standard output is closed: nowhere to write the output\n", stderr);
     return Sortie_echec;
   }
+  // The commands on the sound card take the chosen device, and never start
+  // on another one when it is missing.
+  if (o.commande == Commande::Transmit || o.commande == Commande::Receive ||
+      (o.commande == Commande::Morse && o.carte)) {
+    o.peripherique = Peripherique_de_la_commande(o);
+    if (!Peripherique_present(o.peripherique)) return Sortie_echec;
+  }
   switch (o.commande) {
+    case Commande::Devices:
+      return Fin_sortie(Devices(o));
     case Commande::Aide:
       std::fputs(Texte_aide, stdout);
       return Fin_sortie(Sortie_ok);

@@ -46,6 +46,12 @@ const char* const Texte_aide =
     "      Sends TEXT in Morse code through the sound card, keying the\n"
     "      transmitter on serial port COM N when given; ends once TEXT is sent,\n"
     "      or on Ctrl-C within a quarter of a second.\n"
+    "  devices\n"
+    "      Lists the sound devices present by the names --device takes: default,\n"
+    "      pipewire and pulse when installed, then plughw:CARD=<id>,DEV=<n> for\n"
+    "      each device of each card, a name that stays the same whatever order\n"
+    "      the cards are found in. '*' marks the chosen one (talven's Sound card\n"
+    "      menu, sound_device in talven.conf), shown NOT CONNECTED when missing.\n"
     "\n"
     "Options:\n"
     "  -f HZ          carrier frequency in hertz, one decimal at most, 200.0 to\n"
@@ -66,7 +72,9 @@ const char* const Texte_aide =
     "  --format F     u8 (default) or s16\n"
     "  --snr DB       signal-to-noise ratio in 2500 Hz, dB\n"
     "  --seed N       seed of the noise (default 1)\n"
-    "  --device NAME  ALSA device (default \"default\")\n"
+    "  --device NAME  ALSA device, by a name 'devices' lists (default: the one\n"
+    "                 chosen in talven.conf, else \"default\"); a device that is\n"
+    "                 missing is reported, never replaced by another\n"
     "  --port N       serial port keying the transmitter, 1 to 4 (default none)\n"
     "  -h, --help     this text\n"
     "\n"
@@ -106,6 +114,7 @@ const std::set<std::string>& Options_commande(Commande c) {
       return receive;
     case Commande::Morse:
       return morse;
+    case Commande::Devices:
     case Commande::Aide:
       break;
   }
@@ -126,6 +135,8 @@ const char* Nom(Commande c) {
       return "receive";
     case Commande::Morse:
       return "morse";
+    case Commande::Devices:
+      return "devices";
     case Commande::Aide:
       break;
   }
@@ -172,7 +183,8 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     r.erreur = std::move(m);
     return r;
   };
-  if (a.empty()) return erreur("a command is needed: encode, decode, loopback, transmit, receive or morse");
+  if (a.empty())
+    return erreur("a command is needed: encode, decode, loopback, transmit, receive, morse or devices");
   const std::string& c = a[0];
   if (c == "-h" || c == "--help" || c == "help") return r;
   if (c == "encode") {
@@ -187,6 +199,8 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     o.commande = Commande::Receive;
   } else if (c == "morse") {
     o.commande = Commande::Morse;
+  } else if (c == "devices") {
+    o.commande = Commande::Devices;
   } else {
     return erreur("unknown command '" + c + "'");
   }
@@ -282,6 +296,7 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
     } else if (x == "--device") {
       if (v.empty()) return erreur("--device needs a device name");
       o.peripherique = v;
+      o.peripherique_donne = true;
     } else if (x == "--port") {
       auto k = Entier(v, 1, 4);
       if (!k) return erreur("--port is a serial port number from 1 to 4 (COM1 to COM4), not '" + v + "'");
@@ -296,6 +311,9 @@ Lecture_options Analyse_options(const std::vector<std::string>& a) {
       break;
     case Commande::Receive:
       if (!libres.empty()) return erreur("receive takes no text or file, only options");
+      break;
+    case Commande::Devices:
+      if (!libres.empty()) return erreur("devices takes no argument");
       break;
     case Commande::Morse:
       // A file or the sound card: the options of one do not go with the

@@ -12,7 +12,7 @@
 
 namespace talven::modem {
 
-enum class Commande { Aide, Encode, Decode, Loopback, Transmit, Receive, Morse };
+enum class Commande { Aide, Encode, Decode, Loopback, Transmit, Receive, Morse, Devices };
 
 struct Options {
   Commande commande = Commande::Aide;
@@ -40,8 +40,11 @@ struct Options {
   std::optional<double> snr_db;
   // loopback: seed of the noise generator.
   uint32_t graine = 1;
-  // transmit, receive, morse: ALSA PCM name.
+  // transmit, receive, morse: ALSA PCM name; without --device, the one
+  // chosen in talven.conf, else "default" (see `peripherique_donne`).
   std::string peripherique = "default";
+  // --device was given.
+  bool peripherique_donne = false;
   // morse: through the sound card `peripherique` (--device given) instead
   // of into a file.
   bool carte = false;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -152,6 +153,111 @@ TEST_F(Racine, TheReportNamesTheUsersFile) {
   EXPECT_EQ(Reglages_utilisateur::Chargement(journal).Minutes_garde_emission, 10);
   ASSERT_EQ(rapports.size(), 1u);
   EXPECT_EQ(rapports.front().rfind(Chemin("xdg/talven/talven.conf") + ":1: ", 0), 0u) << rapports.front();
+}
+
+TEST(LectureTalvenConf, SoundDeviceTrimmedTheLastLineWinning) {
+  Reglages_utilisateur r;
+  std::vector<std::string> rapports;
+  const Journal journal = [&](std::string_view l) { rapports.emplace_back(l); };
+  r.Lecture_fichier("transmit_watchdog_minutes=5\n", "talven.conf", journal);
+  EXPECT_EQ(r.Peripherique_son, "");
+  r.Lecture_fichier("# sound_device=hw:0\nsound_device = default\r\n sound_device=plughw:CARD=RADIO,DEV=0 \n",
+                    "talven.conf", journal);
+  EXPECT_EQ(r.Peripherique_son, "plughw:CARD=RADIO,DEV=0");
+  EXPECT_EQ(r.Minutes_garde_emission, 5);
+  EXPECT_TRUE(rapports.empty());
+}
+
+struct CasReglage {
+  const char* nom;
+  const char* avant;
+  const char* apres;
+};
+
+class EcritureTalvenConf : public ::testing::TestWithParam<CasReglage> {};
+
+// One key rewritten; every other line, comment and line ending kept.
+TEST_P(EcritureTalvenConf, OneKeyRewrittenTheRestKept) {
+  const std::string apres =
+      Reglages_utilisateur::Avec_reglage(GetParam().avant, "sound_device", "plughw:CARD=RADIO,DEV=0");
+  EXPECT_EQ(apres, GetParam().apres);
+  Reglages_utilisateur r;
+  r.Lecture_fichier(apres, "talven.conf", [](std::string_view) {});
+  EXPECT_EQ(r.Peripherique_son, "plughw:CARD=RADIO,DEV=0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contenus, EcritureTalvenConf,
+    ::testing::Values(
+        CasReglage{"empty", "", "sound_device=plughw:CARD=RADIO,DEV=0\n"},
+        CasReglage{"added_after_a_last_line_without_end", "# mine\ntransmit_watchdog_minutes=3",
+                   "# mine\ntransmit_watchdog_minutes=3\nsound_device=plughw:CARD=RADIO,DEV=0\n"},
+        CasReglage{
+            "replaced_in_place",
+            "# the radio\n  sound_device = default  \r\ntransmit_watchdog_minutes=3\n\n# end\n",
+            "# the radio\n  sound_device=plughw:CARD=RADIO,DEV=0\r\ntransmit_watchdog_minutes=3\n\n# end\n"},
+        CasReglage{"commented_line_untouched", "# sound_device=hw:1\n",
+                   "# sound_device=hw:1\nsound_device=plughw:CARD=RADIO,DEV=0\n"},
+        CasReglage{"later_duplicates_dropped", "sound_device=a\nx=1\nsound_device=b\nsound_device=c",
+                   "sound_device=plughw:CARD=RADIO,DEV=0\nx=1\n"},
+        CasReglage{"last_line_without_end", "x=1\nsound_device=a",
+                   "x=1\nsound_device=plughw:CARD=RADIO,DEV=0"},
+        CasReglage{"similar_key_is_another", "sound_device_old=a\n",
+                   "sound_device_old=a\nsound_device=plughw:CARD=RADIO,DEV=0\n"}),
+    [](const auto& cas) { return std::string(cas.param.nom); });
+
+std::string Lecture(const std::string& chemin) {
+  std::ifstream f(chemin, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+TEST_F(Racine, TheFileAndItsDirectoryAreCreatedThenRewrittenWithNoTemporaryLeft) {
+  const std::string chemin = Chemin("xdg/talven/talven.conf");
+  ASSERT_TRUE(Reglages_utilisateur::Ecriture_reglage(chemin, "sound_device", "pulse", journal));
+  EXPECT_EQ(Lecture(chemin), "sound_device=pulse\n");
+  EXPECT_EQ(fs::status(chemin).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  Ecriture("xdg/talven/talven.conf", "# watchdog\ntransmit_watchdog_minutes=2\nsound_device=pulse\n");
+  fs::permissions(chemin, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(Reglages_utilisateur::Ecriture_reglage(chemin, "sound_device", "default", journal));
+  EXPECT_EQ(Lecture(chemin), "# watchdog\ntransmit_watchdog_minutes=2\nsound_device=default\n");
+  EXPECT_EQ(fs::status(chemin).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  size_t fichiers = 0;
+  for (const auto& f : fs::directory_iterator(Chemin("xdg/talven"))) fichiers += f.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(fichiers, 1u);
+  EXPECT_TRUE(rapports.empty());
+  {
+    Variable xdg("XDG_CONFIG_HOME", Chemin("xdg"));
+    EXPECT_EQ(Reglages_utilisateur::Chemin_fichier(), chemin);
+    EXPECT_EQ(Reglages_utilisateur::Chargement(journal).Peripherique_son, "default");
+  }
+}
+
+// What cannot be written is reported and leaves nothing behind: a line
+// break in the value, a directory that cannot be made, a file that cannot
+// be replaced.
+TEST_F(Racine, AFailureIsReportedAndLeavesTheOldFile) {
+  Ecriture("fichier", "not a directory");
+  Ecriture("conf/talven.conf/dedans", "");  // talven.conf is a directory
+  Ecriture("ok/talven.conf", "sound_device=pulse\n");
+  EXPECT_FALSE(
+      Reglages_utilisateur::Ecriture_reglage(Chemin("ok/talven.conf"), "sound_device", "a\nb=1", journal));
+  EXPECT_EQ(Lecture(Chemin("ok/talven.conf")), "sound_device=pulse\n");
+  EXPECT_FALSE(Reglages_utilisateur::Ecriture_reglage(Chemin("fichier/talven/talven.conf"), "sound_device",
+                                                      "x", journal));
+  EXPECT_FALSE(
+      Reglages_utilisateur::Ecriture_reglage(Chemin("conf/talven.conf"), "sound_device", "x", journal));
+  EXPECT_FALSE(Reglages_utilisateur::Ecriture_reglage("", "sound_device", "x", journal));
+  size_t restes = 0;
+  for (const auto& f : fs::directory_iterator(Chemin("conf"))) restes += f.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(restes, 0u);
+  ASSERT_EQ(rapports.size(), 4u);
+  EXPECT_NE(rapports[0].find("line break"), std::string::npos) << rapports[0];
+  EXPECT_EQ(rapports[2].rfind(Chemin("conf/talven.conf") + ": sound_device not written: ", 0), 0u)
+      << rapports[2];
 }
 
 }  // namespace

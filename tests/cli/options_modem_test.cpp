@@ -2,9 +2,11 @@
 // options with exit status 2 and a message naming the fault, unreadable
 // files with exit status 1.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "tests/cli/lancement_modem.h"
 
@@ -15,7 +17,7 @@ TEST(OptionsModem, HelpListsEveryCommandOnStandardOutput) {
   for (const char* aide : {"--help", "-h", "help"}) {
     Execution e = Lancer_modem({aide});
     EXPECT_EQ(e.code, 0) << aide;
-    for (const char* commande : {"encode", "decode", "loopback", "transmit", "receive", "morse"})
+    for (const char* commande : {"encode", "decode", "loopback", "transmit", "receive", "morse", "devices"})
       EXPECT_NE(e.sortie.find(commande), std::string::npos) << aide << " " << commande;
   }
   EXPECT_EQ(Lancer_modem({"decode", "--help"}).code, 0);
@@ -72,6 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CasUsage{{"decode", "--squelch", "0.02", "f.wav"}, "decode takes one file"},
                     CasUsage{{"loopback", "--squelch", "A"}, "--squelch does not apply to loopback"},
                     CasUsage{{"encode", "--squelch=0.02", "A"}, "--squelch does not apply to encode"},
+                    CasUsage{{"devices", "all"}, "devices takes no argument"},
+                    CasUsage{{"devices", "--device", "pulse"}, "--device does not apply to devices"},
                     // morse: into a file or through the sound card, not both.
                     CasUsage{{"morse", "-f", "500", "E"}, "-f does not apply to morse"},
                     CasUsage{{"morse", "--device", "x", "-o", "x.wav", "E"}, "-o does not apply to morse --"},
@@ -113,6 +117,53 @@ TEST(OptionsModem, UnwritableOutputExitsWithStatus1) {
   Execution e = Lancer_modem({"encode", "-o", "/nonexistent-dir/x.wav", "A"});
   EXPECT_EQ(e.code, 1);
   EXPECT_NE(e.erreurs.find("/nonexistent-dir/x.wav"), std::string::npos) << e.erreurs;
+}
+
+// The sound devices by stable name: listed with the chosen one marked,
+// missing or not; a command on the sound card whose chosen device is missing
+// stops with status 1 and its name, whether the device comes from
+// talven.conf or from --device, before anything is opened.
+TEST(OptionsModem, DevicesAndAMissingChosenDevice) {
+  const std::filesystem::path d = Dossier_temporaire("peripheriques");
+  std::filesystem::create_directories(d / "talven");
+  const char* ancien = ::getenv("XDG_CONFIG_HOME");
+  const std::optional<std::string> sauve = ancien ? std::optional<std::string>(ancien) : std::nullopt;
+  ::setenv("XDG_CONFIG_HOME", d.c_str(), 1);
+
+  Execution e = Lancer_modem({"devices"});
+  EXPECT_EQ(e.code, 0) << e.erreurs;
+  EXPECT_EQ(e.sortie.rfind("* default ", 0), 0u) << e.sortie;
+
+  std::ofstream(d / "talven" / "talven.conf")
+      << "# the radio\nsound_device=plughw:CARD=TALVENABSENTE,DEV=0\n";
+  e = Lancer_modem({"devices"});
+  EXPECT_EQ(e.code, 0);
+  EXPECT_EQ(e.sortie.rfind("  default ", 0), 0u) << e.sortie;
+  EXPECT_NE(e.sortie.find("* plughw:CARD=TALVENABSENTE,DEV=0 NOT CONNECTED\n"), std::string::npos)
+      << e.sortie;
+
+  const std::string nom_absent = "\"plughw:CARD=TALVENABSENTE,DEV=0\" is not connected";
+  for (const std::vector<std::string>& commande :
+       {std::vector<std::string>{"receive"},
+        {"transmit", "CQ"},
+        {"morse", "--device", "plughw:CARD=TALVENABSENTE,DEV=0", "CQ"}}) {
+    e = Lancer_modem(commande);
+    EXPECT_EQ(e.code, 1) << commande[0];
+    EXPECT_NE(e.erreurs.find(nom_absent), std::string::npos) << e.erreurs;
+    EXPECT_NE(e.erreurs.find("--device"), std::string::npos) << e.erreurs;
+  }
+  // --device wins over the file.
+  e = Lancer_modem({"receive", "--device", "plughw:CARD=TALVENAUTRE,DEV=1"});
+  EXPECT_EQ(e.code, 1);
+  EXPECT_NE(e.erreurs.find("\"plughw:CARD=TALVENAUTRE,DEV=1\" is not connected"), std::string::npos)
+      << e.erreurs;
+
+  if (sauve) {
+    ::setenv("XDG_CONFIG_HOME", sauve->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+  std::filesystem::remove_all(d);
 }
 
 }  // namespace

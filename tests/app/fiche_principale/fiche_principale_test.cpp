@@ -94,8 +94,10 @@ class VueEnregistreuse final : public VueFichePrincipale {
 // A station over the simulated devices and a temporary directory, and the
 // model with its recording view and screen saver.
 struct Banc {
-  Banc() {
+  // `peripherique`: the chosen sound device, "default" when not given.
+  explicit Banc(std::optional<std::string> peripherique = std::nullopt) {
     Parametres_station p;
+    p.peripherique = std::move(peripherique);
     p.mixer = Parametres_station::Mixer::Simule;
     p.repertoire = rep.Chemin();
     p.ports = Correspondance_ports{};
@@ -689,6 +691,205 @@ TEST(FichePrincipale, ExitDuringMorseReleasesTheTransmitter) {
   EXPECT_EQ(b.vue.label2.back(), "");
   EXPECT_EQ(b.vue.fermetures, 1);
   EXPECT_FALSE(b.fiche->Pas_morse());
+}
+
+}  // namespace
+}  // namespace talven
+
+namespace talven {
+namespace {
+
+// --- Sound card ---
+
+const Peripherique_audio Radio{Peripherique_audio::Genre::Carte, "plughw:CARD=RADIO,DEV=0",
+                               "Burr-Brown USB Audio CODEC: USB Audio", true, true};
+const Peripherique_audio Hdmi{Peripherique_audio::Genre::Carte, "plughw:CARD=HDMI,DEV=3",
+                              "HDA Intel HDMI: HDMI 0", false, true};
+
+const std::string Absente_anglais =
+    "The sound card \"plughw:CARD=RADIO,DEV=0\" is not connected, and no other card is used in its place. "
+    "Plug it in and try again, or choose another card in the \"Sound card\" menu.";
+const std::string Absente_francais =
+    "La carte son \"plughw:CARD=RADIO,DEV=0\" n'est pas branchée, et aucune autre carte n'est utilisée à sa "
+    "place. Branchez-la et recommencez, ou choisissez une autre carte dans le menu \"Carte son\".";
+
+// The chosen device missing at start: the program goes on (the operator
+// may plug it in or choose another), and says so by name once the
+// configuration gives the language, after the beep; nothing is opened.
+TEST(FichePrincipaleCarteSon, MissingAtStartReportedInTheOperatorsLanguageAndTheProgramGoesOn) {
+  for (int langue : {1, 2}) {
+    SCOPED_TRACE(langue);
+    Banc b(Radio.Nom);
+    std::string configuration = Depart;
+    configuration[0] = static_cast<char>(langue);
+    b.rep.Ecrire("CONFPSER.SER", configuration);
+    for (int n = 1; n <= 8; ++n) b.rep.Ecrire(ConfigurationSequences::Nom_fichier_sequence(n), "");
+    EXPECT_TRUE(b.fiche->A_la_creation_de_la_fiche());
+    EXPECT_THAT(b.boite.En_utf8(), ElementsAre(langue == 1 ? Absente_anglais : Absente_francais));
+    EXPECT_THAT(b.carte().Noms_ouverts(), IsEmpty());
+    EXPECT_EQ(b.station->Carte().Nom(), Radio.Nom);
+  }
+}
+
+// While it is missing, every window that streams stays closed with the
+// report, and the transmitter is never keyed; no other device is asked for.
+// Plugged in, the next opening finds it.
+TEST(FichePrincipaleCarteSon, MissingKeepsEveryStreamingWindowClosedUntilPluggedIn) {
+  Banc b(Radio.Nom);
+  b.carte().Ajout_peripherique(Radio);
+  b.Demarrage(Octets({1, 40, 2, 2, 3, 1, 1}));  // keyed on COM 3
+  b.carte().Debranchement(Radio.Nom);
+  b.fiche->Traducteur_Editeur_MasterClick();
+  b.fiche->Niveau_sur_les_entrees_sonClick();
+  EXPECT_FALSE(b.fiche->Emission_morse_sequence("TEST"));
+  EXPECT_THAT(b.boite.En_utf8(), ElementsAre(Absente_anglais, Absente_anglais, Absente_anglais));
+  EXPECT_THAT(b.vue.modales, IsEmpty());
+  EXPECT_EQ(b.vue.debuts_morse, 0);
+  EXPECT_FALSE(b.Emetteur_manipule());
+
+  b.boite.messages.clear();
+  b.carte().Branchement(Radio.Nom);
+  b.fiche->Traducteur_Editeur_SlaveClick();
+  EXPECT_THAT(b.vue.modales, ElementsAre("transceiver"));
+  EXPECT_THAT(b.boite.messages, IsEmpty());
+  EXPECT_THAT(b.carte().Noms_ouverts(), ::testing::Each(Radio.Nom));
+  EXPECT_FALSE(b.carte().Noms_ouverts().empty());
+}
+
+// Unplugged while the transceiver window is open: the next start of
+// transmission, and of reception, names it and starts nothing on another
+// card; plugged in again, the next start finds it.
+TEST(FichePrincipaleCarteSon, UnpluggedInTheWindowEachStartNamesItThenTheReplugIsFound) {
+  Banc b(Radio.Nom);
+  b.carte().Ajout_peripherique(Radio);
+  b.Demarrage();
+  TraducteurEditeurPsk& m = b.station->moteur;
+  b.vue.pendant_transceiver = [&] {
+    m.A_l_activation_de_la_fiche();
+    ASSERT_TRUE(m.Reception_active);
+    ASSERT_TRUE(m.Entree_ouverte);
+    b.carte().Debranchement(Radio.Nom);
+    b.boite.messages.clear();
+    m.Passage_emission();
+    EXPECT_FALSE(m.Emission_active);
+    std::vector<std::string> messages = b.boite.En_utf8();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_THAT(messages, ::testing::Each(Absente_anglais));
+
+    b.boite.messages.clear();
+    b.carte().Branchement(Radio.Nom);
+    if (!m.Reception_active) m.Passage_reception();
+    if (!m.Emission_active) m.Passage_emission();
+    EXPECT_TRUE(m.Emission_active);
+    EXPECT_THAT(b.boite.messages, IsEmpty());
+  };
+  b.fiche->Traducteur_Editeur_MasterClick();
+  EXPECT_THAT(b.vue.modales, ElementsAre("transceiver"));
+  EXPECT_THAT(b.carte().Noms_ouverts(), ::testing::Each(Radio.Nom));
+}
+
+std::vector<std::string> Legendes(const std::vector<Element_carte_son>& liste) {
+  std::vector<std::string> l;
+  for (const Element_carte_son& e : liste) l.push_back(Vers_utf8(e.Legende));
+  return l;
+}
+
+// The menu lists the devices present when it opens, the chosen one marked;
+// a device that cannot both record and play cannot be chosen; a choice is in
+// force at once; the chosen device unplugged stays chosen, listed last as
+// not connected; the captions follow the language.
+TEST(FichePrincipaleCarteSon, MenuListsThePresentDevicesAndKeepsAMissingChoice) {
+  Banc b;
+  b.carte().Ajout_peripherique(Radio);
+  b.carte().Ajout_peripherique(Hdmi);
+  b.Demarrage();
+  EXPECT_EQ(b.L(E::Carte_son), "Sound &card");
+  EXPECT_EQ(
+      b.vue.Bulle(E::Carte_son),
+      "Selection of the sound card connected to the radio, by its stable ALSA name (kept in talven.conf)");
+  const std::vector<Element_carte_son>& liste = b.fiche->Ouverture_menu_carte_son();
+  EXPECT_THAT(Legendes(liste),
+              ElementsAre("default - ALSA's default device...selected",
+                          "plughw:CARD=RADIO,DEV=0 - Burr-Brown USB Audio CODEC: USB Audio",
+                          "plughw:CARD=HDMI,DEV=3 - HDA Intel HDMI: HDMI 0 (playback only)"));
+  ASSERT_EQ(liste.size(), 3u);
+  EXPECT_TRUE(liste[0].Choisi && liste[0].Utilisable && liste[1].Utilisable);
+  EXPECT_FALSE(liste[2].Utilisable);
+
+  b.fiche->Carte_sonClick(Radio.Nom);
+  EXPECT_EQ(b.station->Carte().Nom(), Radio.Nom);
+  EXPECT_THAT(b.vue.label1, ElementsAre("Sound card: plughw:CARD=RADIO,DEV=0"));
+  b.carte().Debranchement(Radio.Nom);
+  b.fiche->Francais1Click();
+  const std::vector<Element_carte_son>& apres = b.fiche->Ouverture_menu_carte_son();
+  EXPECT_THAT(Legendes(apres), ElementsAre("default - périphérique par défaut d'ALSA",
+                                           "plughw:CARD=HDMI,DEV=3 - HDA Intel HDMI: HDMI 0 (lecture seule)",
+                                           "plughw:CARD=RADIO,DEV=0 - NON BRANCHÉE...choisi"));
+  ASSERT_EQ(apres.size(), 3u);
+  EXPECT_TRUE(apres[2].Choisi && apres[2].Absent);
+  EXPECT_EQ(b.L(E::Carte_son), "&Carte son");
+  EXPECT_EQ(b.station->Carte().Nom(), Radio.Nom);
+  EXPECT_THAT(b.boite.messages, IsEmpty());
+}
+
+TEST(FichePrincipaleCarteSon, AnAmpersandOfACardIsNotAShortcut) {
+  Banc b;
+  b.carte().Ajout_peripherique(
+      {Peripherique_audio::Genre::Carte, "plughw:CARD=M,DEV=0", "Mic & Line", true, true});
+  b.Demarrage();
+  EXPECT_EQ(Legendes(b.fiche->Ouverture_menu_carte_son()).back(), "plughw:CARD=M,DEV=0 - Mic && Line");
+}
+
+// An environment variable for the time of a test, then back as it was.
+class Variable {
+ public:
+  Variable(const char* nom, const std::string& valeur) : nom_(nom) {
+    if (const char* v = ::getenv(nom)) ancienne_ = v;
+    ::setenv(nom, valeur.c_str(), 1);
+  }
+  ~Variable() {
+    if (ancienne_) {
+      ::setenv(nom_, ancienne_->c_str(), 1);
+    } else {
+      ::unsetenv(nom_);
+    }
+  }
+  Variable(const Variable&) = delete;
+  Variable& operator=(const Variable&) = delete;
+
+ private:
+  const char* nom_;
+  std::optional<std::string> ancienne_;
+};
+
+// The programs keep the choice in the user's talven.conf, its other lines
+// untouched; the next start on the real card opens it, unless a device is
+// given for the run. The tests' and the demonstration's stations write
+// nothing.
+TEST(FichePrincipaleCarteSon, TheChoiceIsKeptInTalvenConfForTheNextStart) {
+  test::Repertoire_temporaire xdg;
+  Variable variable("XDG_CONFIG_HOME", xdg.Chemin());
+  std::filesystem::create_directories(xdg.Chemin("talven"));
+  xdg.Ecrire("talven/talven.conf", "# mine\ntransmit_watchdog_minutes=7\n");
+  test::Boite_messages_enregistreuse boite;
+  {
+    Parametres_station p;
+    Station memoire(p, boite);
+    EXPECT_TRUE(memoire.Choix_peripherique_son("pulse"));
+    EXPECT_EQ(xdg.Lire("talven/talven.conf"), "# mine\ntransmit_watchdog_minutes=7\n");
+    p.sauvegarde_peripherique = true;
+    Station programme(p, boite);
+    EXPECT_TRUE(programme.Choix_peripherique_son(Radio.Nom));
+    EXPECT_EQ(programme.Carte().Nom(), Radio.Nom);
+  }
+  EXPECT_EQ(xdg.Lire("talven/talven.conf"),
+            "# mine\ntransmit_watchdog_minutes=7\nsound_device=plughw:CARD=RADIO,DEV=0\n");
+  Parametres_station reel;
+  reel.carte = Parametres_station::Carte::Alsa;
+  EXPECT_EQ(Station(reel, boite).Carte().Nom(), Radio.Nom);
+  reel.peripherique = "pulse";
+  EXPECT_EQ(Station(reel, boite).Carte().Nom(), "pulse");
+  EXPECT_THAT(boite.messages, IsEmpty());
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ const Item Items[] = {
     {"Mixer", "", "&Mixer", "&Table de mixage"},
     {"Software_adjustment", "Mixer", "Software adjustment...selected", "Réglage par le logiciel...choisi"},
     {"User_adjustment", "Mixer", "User adjustment", "Réglage par l'utilisateur"},
+    {"Carte_son", "", "Sound &card", "&Carte son"},
     {"EntreGD1", "", "&Sound input", "&Entrée son"},
     {"Entree_Gauche", "EntreGD1", "Line in left channel...selected", "Entrée ligne gauche...choisie"},
     {"Entree_Droite", "EntreGD1", "Line in right channel", "Entrée ligne droite"},
@@ -242,6 +243,41 @@ class FenetreFichePrincipale : public QObject {
     b.Label1()->setText(QStringLiteral("before"));
     b.a(item.toLatin1().constData())->hover();
     QCOMPARE(b.Label1()->text(), bulle);
+  }
+
+  // The Sound card menu lists the devices present each time it opens, the
+  // chosen one marked, the one that cannot record greyed; an item chooses
+  // its device; the chosen device unplugged stays, shown as not connected.
+  void soundCardMenuListsTheDevicesWhenItOpens() {
+    Banc b;
+    b.carte().Ajout_peripherique({Peripherique_audio::Genre::Carte, "plughw:CARD=RADIO,DEV=0",
+                                  "USB Audio CODEC: USB Audio", true, true});
+    QMenu* menu = b.w<QMenu>("Carte_son");
+    auto ouverture = [&] {
+      QMetaObject::invokeMethod(menu, "aboutToShow");
+      QStringList textes;
+      for (const QAction* a : menu->actions()) textes << a->text();
+      return textes;
+    };
+    QCOMPARE(ouverture(),
+             (QStringList{QStringLiteral("default - ALSA's default device...selected"),
+                          QStringLiteral("plughw:CARD=RADIO,DEV=0 - USB Audio CODEC: USB Audio")}));
+    b.carte().Ajout_peripherique(
+        {Peripherique_audio::Genre::Carte, "plughw:CARD=HDMI,DEV=3", "HDMI 0", false, true});
+    QCOMPARE(ouverture().size(), qsizetype{3});
+    QVERIFY(menu->actions()[1]->isEnabled());
+    QVERIFY(!menu->actions()[2]->isEnabled());
+    menu->actions()[1]->hover();
+    QCOMPARE(b.Label1()->text(), QStringLiteral("Selection of the sound card connected to the radio, by its "
+                                                "stable ALSA name (kept in talven.conf)"));
+    menu->actions()[1]->trigger();
+    QCOMPARE(b.station->Carte().Nom(), std::string("plughw:CARD=RADIO,DEV=0"));
+    QCOMPARE(b.Label1()->text(), QStringLiteral("Sound card: plughw:CARD=RADIO,DEV=0"));
+    b.carte().Debranchement("plughw:CARD=RADIO,DEV=0");
+    const QStringList apres = ouverture();
+    QCOMPARE(apres.size(), qsizetype{3});
+    QCOMPARE(apres.back(), QStringLiteral("plughw:CARD=RADIO,DEV=0 - NOT CONNECTED...selected"));
+    QVERIFY(menu->actions().back()->font().bold());
   }
 
   // The pointer moved over the menu bar's items, as the window system
