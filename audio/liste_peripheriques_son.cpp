@@ -10,6 +10,28 @@ std::string Nom_stable(std::string_view id, int numero) {
   return "plughw:CARD=" + std::string(id) + ",DEV=" + std::to_string(numero);
 }
 
+std::string Nom_mixer(std::string_view nom) {
+  std::string_view arguments;
+  for (std::string_view prefixe : {"plughw:", "hw:"}) {
+    if (nom.substr(0, prefixe.size()) == prefixe) arguments = nom.substr(prefixe.size());
+  }
+  if (arguments.empty()) return std::string(nom);
+  // The card is the first argument, given by position or as CARD=...; the
+  // device (DEV=, or the second position) belongs to the PCM only.
+  std::string_view carte = arguments.substr(0, arguments.find(','));
+  if (carte.find('=') != std::string_view::npos) carte = {};
+  for (size_t debut = 0; debut < arguments.size();) {
+    size_t fin = arguments.find(',', debut);
+    if (fin == std::string_view::npos) fin = arguments.size();
+    std::string_view argument = arguments.substr(debut, fin - debut);
+    if (argument.substr(0, 5) == "CARD=") carte = argument.substr(5);
+    debut = fin + 1;
+  }
+  // No card given: ALSA's default card, as for the PCM.
+  if (carte.empty()) return "hw";
+  return "hw:CARD=" + std::string(carte);
+}
+
 std::vector<Peripherique_audio> Liste_depuis_alsa(const std::vector<std::string>& noms_indiques,
                                                   const std::vector<Carte_alsa>& cartes) {
   using G = Peripherique_audio::Genre;

@@ -65,6 +65,12 @@ struct Carte_alsa {
 // 11025 Hz for cards that cannot take it themselves.
 std::string Nom_stable(std::string_view id, int numero);
 
+// The control device holding the mixer of the sound device `nom`: a card's
+// PCM ("plughw:CARD=RADIO,DEV=0", "hw:1,0", "plughw:RADIO") has its mixer
+// on the card's control, "hw:CARD=RADIO" ("hw:1"); any other name
+// ("default", "pulse", "pipewire") names a control of its own.
+std::string Nom_mixer(std::string_view nom);
+
 // The list in its order from the PCM names of ALSA's device hints (only
 // "pipewire" and "pulse" are looked for there) and the cards. `default`
 // always comes first: it is where ALSA sends a program that names no

@@ -5,6 +5,7 @@
 #include "app/haut_parleur_linux.h"
 #include "app/reglages_utilisateur.h"
 #include "audio/liste_alsa.h"
+#include "audio/liste_peripheriques_son.h"
 #include "audio/mixer_alsa.h"
 #include "audio/son_alsa.h"
 
@@ -44,7 +45,7 @@ std::unique_ptr<Pilote_mixer> Mixer_choisi(const Parametres_station& p, const st
                                            MixerSimule*& simule) {
   switch (p.mixer) {
     case Parametres_station::Mixer::Alsa:
-      return std::make_unique<MixerAlsa>(nom);
+      return std::make_unique<MixerAlsa>(Nom_mixer(nom));
     case Parametres_station::Mixer::Simule: {
       auto mixer = std::make_unique<MixerSimule>();
       Station::Topologie_demonstration(*mixer);

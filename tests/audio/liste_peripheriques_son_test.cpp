@@ -75,6 +75,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {Defaut, {G::Carte, "plughw:CARD=Loopback,DEV=1", "Loopback: Loopback PCM", true, true}}}),
     [](const auto& cas) { return std::string(cas.param.nom); });
 
+// The mixer of a card's PCM is on the card's control device: the PCM names
+// are not control names, so the mixer would not open with them.
+TEST(ListeAlsa, MixerOfADeviceIsItsCardsControl) {
+  const std::pair<const char*, const char*> cas[] = {
+      {"plughw:CARD=RADIO,DEV=0", "hw:CARD=RADIO"},
+      {"hw:CARD=USB,DEV=1", "hw:CARD=USB"},
+      {"plughw:DEV=2,CARD=PCH", "hw:CARD=PCH"},
+      {"hw:1,0", "hw:CARD=1"},
+      {"plughw:Device", "hw:CARD=Device"},
+      {"plughw:DEV=0", "hw"},
+      {"default", "default"},
+      {"pulse", "pulse"},
+      {"pipewire", "pipewire"},
+  };
+  for (const auto& [pcm, controle] : cas) EXPECT_EQ(Nom_mixer(pcm), controle) << pcm;
+}
+
 TEST(ListeAlsa, MissingMeansNoSuchDeviceOrName) {
   for (int code : {ENODEV, -ENODEV, ENOENT, -ENOENT}) EXPECT_TRUE(Code_absence(code)) << code;
   for (int code : {0, EBUSY, -EBUSY, EINVAL, EIO, ECONNREFUSED}) EXPECT_FALSE(Code_absence(code)) << code;
