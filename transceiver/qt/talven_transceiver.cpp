@@ -40,9 +40,11 @@ int main(int argc, char** argv) {
   const QCommandLineOption demo(QStringLiteral("demo"),
                                 QStringLiteral("Receive a simulated station from a simulated sound card, in "
                                                "real time; what is transmitted is looped back."));
-  const QCommandLineOption peripherique(QStringLiteral("device"),
-                                        QStringLiteral("ALSA device of the sound card (default: default)."),
-                                        QStringLiteral("NAME"), QStringLiteral("default"));
+  const QCommandLineOption peripherique(
+      QStringLiteral("device"),
+      QStringLiteral("ALSA device of the sound card (default: the one chosen in "
+                     "talven's Sound card menu, else default)."),
+      QStringLiteral("NAME"));
   const QCommandLineOption esclave(QStringLiteral("slave"),
                                    QStringLiteral("Open in slave mode (default: master)."));
   const QCommandLineOption francais(QStringLiteral("french"), QStringLiteral("French captions."));
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
     p.mixer = talven::Parametres_station::Mixer::Simule;
   } else {
     p.carte = talven::Parametres_station::Carte::Alsa;
-    p.peripherique = options.value(peripherique).toStdString();
+    if (options.isSet(peripherique)) p.peripherique = options.value(peripherique).toStdString();
     p.serie = talven::Parametres_station::Serie::Linux;
     p.bip = talven::Parametres_station::Bip::Linux;
   }
