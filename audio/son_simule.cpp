@@ -154,6 +154,13 @@ bool SonSimule::Source_fichier(const std::string& chemin, uint32_t voie) {
   SF_INFO info{};
   SNDFILE* f = sf_open(chemin.c_str(), SFM_READ, &info);
   if (f == nullptr) return false;
+  return Source_fichier_ouvert(f, voie);
+}
+
+bool SonSimule::Source_fichier_ouvert(sf_private_tag* f, uint32_t voie) {
+  if (f == nullptr) return false;
+  SF_INFO info{};
+  sf_command(f, SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
   if (info.channels <= 0 || info.samplerate <= 0 || voie > static_cast<uint32_t>(info.channels)) {
     sf_close(f);
     return false;
@@ -164,9 +171,30 @@ bool SonSimule::Source_fichier(const std::string& chemin, uint32_t voie) {
   frequence_fichier_ = static_cast<uint32_t>(info.samplerate);
   voies_fichier_ = static_cast<uint32_t>(info.channels);
   voie_fichier_ = voie;
+  fichier_rembobinable_ = info.seekable != 0;
   source_ = Source::Fichier;
+  // A stream starts where it is, once.
+  bloc_.clear();
+  position_bloc_ = 0;
+  fin_lecture_ = fin_conversion_ = fin_fichier_ = false;
+  echantillons_fichier_ = non_finis_ = 0;
   Rembobiner_fichier(entree_.ouvert ? entree_.format.Echantillons_par_seconde : frequence_fichier_);
   return true;
+}
+
+uint64_t SonSimule::Echantillons_fichier() {
+  std::lock_guard v(verrou_);
+  return echantillons_fichier_;
+}
+
+bool SonSimule::Fin_fichier() {
+  std::lock_guard v(verrou_);
+  return fin_fichier_;
+}
+
+uint64_t SonSimule::Echantillons_non_finis() {
+  std::lock_guard v(verrou_);
+  return non_finis_;
 }
 
 void SonSimule::Fermer_fichier() {
@@ -178,11 +206,18 @@ void SonSimule::Fermer_fichier() {
 
 void SonSimule::Rembobiner_fichier(uint32_t frequence_hz) {
   if (fichier_ == nullptr) return;
-  sf_seek(fichier_, 0, SEEK_SET);
-  bloc_.clear();
-  position_bloc_ = 0;
-  fin_lecture_ = false;
-  fin_conversion_ = false;
+  // A stream cannot seek (trying would leave libsndfile's error set and
+  // its reads failing): it goes on from the samples already read.
+  if (fichier_rembobinable_) {
+    sf_seek(fichier_, 0, SEEK_SET);
+    bloc_.clear();
+    position_bloc_ = 0;
+    fin_lecture_ = false;
+    fin_conversion_ = false;
+    fin_fichier_ = false;
+    echantillons_fichier_ = 0;
+    non_finis_ = 0;
+  }
   if (convertisseur_ != nullptr) src_delete(convertisseur_);
   convertisseur_ = nullptr;
   // Already at the open rate: a resampler would only filter it.
@@ -191,7 +226,7 @@ void SonSimule::Rembobiner_fichier(uint32_t frequence_hz) {
   convertisseur_ = src_new(SRC_SINC_FASTEST, 1, &erreur);
   rapport_ = static_cast<double>(frequence_hz) / frequence_fichier_;
   // A resampler that cannot be made leaves the input silent.
-  if (convertisseur_ == nullptr) fin_lecture_ = fin_conversion_ = true;
+  if (convertisseur_ == nullptr) fin_lecture_ = fin_conversion_ = fin_fichier_ = true;
 }
 
 bool SonSimule::Charger_bloc() {
@@ -214,6 +249,13 @@ bool SonSimule::Charger_bloc() {
     float somme = 0.0f;
     for (size_t c = 0; c < voies; ++c) somme += entrelace_[i * voies + c];
     bloc_[i] = somme / static_cast<float>(voies);
+  }
+  // No card records a sample that is not a number.
+  for (float& x : bloc_) {
+    if (!std::isfinite(x)) {
+      x = 0.0f;
+      ++non_finis_;
+    }
   }
   return true;
 }
@@ -247,6 +289,8 @@ void SonSimule::Lire_fichier(std::span<float> echantillons) {
     // At the end of the input a call that gives nothing has drained it.
     if (fin_lecture_ && d.output_frames_gen == 0) fin_conversion_ = true;
   }
+  echantillons_fichier_ += rempli;
+  if (rempli < echantillons.size() && fichier_ != nullptr) fin_fichier_ = true;
   std::fill(echantillons.begin() + static_cast<std::ptrdiff_t>(rempli), echantillons.end(), 0.0f);
 }
 
@@ -283,6 +327,12 @@ void SonSimule::Sortie_fichier_wav(const std::string& chemin) {
   std::lock_guard v(verrou_);
   destination_ = Destination::Fichier;
   chemin_wav_ = chemin;
+}
+
+void SonSimule::Sortie_destinataire(Destinataire destinataire) {
+  std::lock_guard v(verrou_);
+  destination_ = Destination::Destinataire;
+  destinataire_ = std::move(destinataire);
 }
 
 std::vector<uint8_t> SonSimule::Octets_joues() {
@@ -475,6 +525,9 @@ void SonSimule::Jouer(const uint8_t* donnees, uint32_t octets) {
       break;
     case Destination::Fichier:
       if (wav_ != nullptr) sf_write_raw(wav_, donnees, static_cast<sf_count_t>(octets));
+      break;
+    case Destination::Destinataire:
+      if (destinataire_) destinataire_(std::span<const uint8_t>(donnees, octets));
       break;
   }
 }

@@ -4,14 +4,15 @@
 // Responsibilities: model one input and one output device whose counts,
 // format bits and "busy" state are settable; deliver input from a generator
 // (tone, Gaussian noise, or any callable, such as a simulated TALVEN
-// station, optionally mixed with the card's own output), from a sound file of
-// any rate and channel count (mixed to mono and resampled to the open rate),
-// from the card's own output (loopback) or silence; send output to a WAV
-// file, to the loopback, to memory or nowhere; complete buffers paced in real
-// time by a thread of its own (steady clock), or one at a time when the
-// caller says so (`Completer_entree`, `Completer_sortie`), writing the wake-up
-// descriptor on every completion; inject a failure code into any operation
-// and unplug a direction mid-stream.
+// station, optionally mixed with the card's own output), from a sound file or
+// stream of any rate and channel count (mixed to mono and resampled to the
+// open rate), from the card's own output (loopback) or silence; send output
+// to a WAV file, to the loopback, to memory, to a callable or nowhere;
+// complete buffers paced in real time by a thread of its own (steady clock),
+// or one at a time when the caller says so (`Completer_entree`,
+// `Completer_sortie`), writing the wake-up descriptor on every completion;
+// inject a failure code into any operation and unplug a direction
+// mid-stream.
 // Collaborations: implements `Peripherique_son` for `FonctionsWave`; reads
 // and writes files through libsndfile, resamples through libsamplerate.
 #pragma once
@@ -47,6 +48,9 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   // `frequence_hz` samples per second. Called from the completing thread:
   // the card's own thread in real-time rhythm, the caller's in stepped rhythm.
   using Generateur = std::function<void(std::span<float> echantillons, uint32_t frequence_hz)>;
+  // Takes the bytes of each played buffer, in the output's format, as they
+  // are played; called from the completing thread, as a generator is.
+  using Destinataire = std::function<void(std::span<const uint8_t> octets)>;
 
   explicit SonSimule(Rythme rythme = Rythme::Pas_a_pas);
   ~SonSimule() override;
@@ -97,8 +101,21 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   // input starts again from the file's beginning. `voie` 0 mixes every
   // channel to mono, n >= 1 takes channel n alone (1 = first, left). False
   // (source unchanged) when libsndfile cannot open it or it has fewer
-  // channels.
+  // channels. "-" is standard input.
   bool Source_fichier(const std::string& chemin, uint32_t voie = 0);
+  // The same for a file or stream already opened for reading by libsndfile,
+  // which the card takes over (closing it when it is replaced, on
+  // destruction, or at once on a false return). A stream that cannot seek
+  // (a pipe, a FIFO) is read once as it comes: an opening of the input goes
+  // on from where the stream is instead of starting again.
+  bool Source_fichier_ouvert(sf_private_tag* fichier, uint32_t voie = 0);
+  // Samples (at the open rate) that the source file gave since it last
+  // started from its beginning, and whether it has ended: a buffer was
+  // filled short of it, the rest with silence. Samples that are NaN or
+  // infinite (a corrupt stream) are recorded as silence and counted.
+  uint64_t Echantillons_fichier();
+  bool Fin_fichier();
+  uint64_t Echantillons_non_finis();
   // Sine of `frequence_hz`, peak `amplitude` (0..1).
   static Generateur Tonalite(double frequence_hz, double amplitude);
   // White Gaussian noise of standard deviation `ecart_type` (0..1), seeded.
@@ -111,6 +128,9 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   void Sortie_memoire();
   // A WAV file at the open format, written from `Ouvrir` to `Fermer`.
   void Sortie_fichier_wav(const std::string& chemin);
+  // Each played buffer handed to `destinataire` and kept nowhere: a long
+  // transmission never sits whole in memory.
+  void Sortie_destinataire(Destinataire destinataire);
   std::vector<uint8_t> Octets_joues();
 
   // Stepped rhythm: completes the oldest queued buffer of the direction (an
@@ -132,7 +152,7 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
 
  private:
   enum class Source { Silence, Generateur, Boucle, Fichier };
-  enum class Destination { Aucune, Boucle, Memoire, Fichier };
+  enum class Destination { Aucune, Boucle, Memoire, Fichier, Destinataire };
   struct Voie {
     explicit Voie(Sens s) : file(s) {}
     File_tampons file;
@@ -188,6 +208,10 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   uint32_t frequence_fichier_ = 0;          // Hz
   uint32_t voies_fichier_ = 0;              // channels of the file
   uint32_t voie_fichier_ = 0;               // 0: every channel mixed, n: channel n
+  bool fichier_rembobinable_ = true;        // false for a stream, read once
+  uint64_t echantillons_fichier_ = 0;       // given since the beginning, at the open rate
+  bool fin_fichier_ = false;                // a buffer was filled short of the file
+  uint64_t non_finis_ = 0;                  // NaN or infinite samples read as silence
   SRC_STATE_tag* convertisseur_ = nullptr;  // file rate to open rate; nullptr when equal
   double rapport_ = 1.0;                    // open rate / file rate
   std::vector<float> entrelace_;            // one block as read, interleaved
@@ -202,6 +226,7 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   std::string chemin_wav_;
   sf_private_tag* wav_ = nullptr;
   std::vector<uint8_t> joues_;
+  Destinataire destinataire_;
 
   std::thread cadence_;
 };

@@ -7,16 +7,17 @@ constexpr uint8_t Retour_chariot = 13;
 constexpr uint8_t Saut_ligne = 10;
 }  // namespace
 
-EnregistrementQso::EnregistrementQso(Boite_messages& boite)
-    : enregistrement_(static_cast<size_t>(Taille), ' '), boite_(&boite) {}
+EnregistrementQso::EnregistrementQso(Boite_messages& boite, bool conserve)
+    : enregistrement_(static_cast<size_t>(Taille), ' '), conserve_(conserve), boite_(&boite) {}
 
 void EnregistrementQso::Ajout_QSO(uint8_t c) {
+  if (!conserve_) return;
   if (index_ < Taille) ++index_;
   enregistrement_[static_cast<size_t>(index_ - 1)] = static_cast<char>(c);
 }
 
 void EnregistrementQso::Ajout_QSO_recu(uint8_t c) {
-  if (index_ >= Taille) return;
+  if (!conserve_ || index_ >= Taille) return;
   ++index_;
   enregistrement_[static_cast<size_t>(index_ - 1)] = static_cast<char>(c);
 }

@@ -10,6 +10,9 @@
 //
 // Positions are counted from 1 as the fill count `Index_QSO` does: position k
 // is byte k - 1 of `Enregistrement_QSO`. The record is never reallocated.
+// A station that keeps no contact (the command-line modem) builds a record
+// that keeps nothing: it stays empty and never fills, however long the
+// reception or the transmission.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +35,9 @@ class EnregistrementQso {
   // The warning, one text for both languages.
   static constexpr VueTexte Message_plein = "No more QSO recording  - Plus d'enregistrement du QSO";
 
-  // `boite` must outlive the record. The record starts empty.
-  explicit EnregistrementQso(Boite_messages& boite);
+  // `boite` must outlive the record. The record starts empty; with
+  // `conserve` false every operation leaves it so.
+  explicit EnregistrementQso(Boite_messages& boite, bool conserve = true);
 
   // Stores c after the last character; once the record is full, c overwrites
   // the last position instead. Used for transmitted characters and markers.
@@ -76,6 +80,7 @@ class EnregistrementQso {
   int32_t debut_modifiable_ = 0;
   // True once the full-record warning was shown for the current filling.
   bool message_montre_ = false;
+  bool conserve_;
   Boite_messages* boite_;
 };
 

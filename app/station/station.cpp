@@ -92,7 +92,7 @@ Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
       mixer(pilote_mixer_.get()),
       pascal(p.haut_parleur != nullptr ? p.haut_parleur : haut_parleur_.get(), p.horloge),
       manipulation(*pilote_serie_, p.ports ? *p.ports : Correspondance_ports::Chargement()),
-      enregistrement(boite),
+      enregistrement(boite, p.qso),
       fichiers(boite, p.repertoire, p.disque),
       configuration(fichiers, boite, langue, relais_reglages_),
       moteur(wave, mixer, pascal, enregistrement, boite, langue,

@@ -86,6 +86,10 @@ struct Parametres_station {
   // (off) to `GardeEmission::Minutes_maximales`; the user's talven.conf
   // (10 without one) when not given.
   std::optional<int32_t> minutes_garde_emission;
+  // Keep the QSO record. The command-line modem keeps no contact: its record
+  // stays empty, so that no transmission or reception of any length fills
+  // it.
+  bool qso = true;
   // The directory of CONFPSER.SER, F13.SER .. F20.SER and QSO_PSK.TXT: the
   // working directory unless given.
   std::string repertoire = ".";

@@ -1,6 +1,8 @@
 #include "cli/modem/commandes.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,8 +58,22 @@ int Echec_carte(const std::string& message) {
 // Ctrl-C and SIGTERM only raise this flag; the loops poll it and stop the
 // station in order.
 std::atomic<int> interruptions{0};
+// The descriptor of a stream being decoded, -1 when none. A Ctrl-C makes
+// it read /dev/null from then on: a read waiting on a writer that sends
+// nothing (libsndfile reads again when a signal interrupts it) ends there,
+// and the stream with it.
+std::atomic<int> flux_interrompable{-1};
 extern "C" void Interruption(int) {
   interruptions.fetch_add(1, std::memory_order_relaxed);
+  const int d = flux_interrompable.load();
+  if (d < 0) return;
+  const int e = errno;
+  const int nul = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (nul >= 0) {
+    dup2(nul, d);
+    close(nul);
+  }
+  errno = e;
 }
 
 void Installation_interruption() {
@@ -137,7 +154,8 @@ class VueTerminal final : public ObservateurTransceiver {
 // The station around the engine, with the terminal's message box and view.
 // The mixer is left as the operator set it: a file has none, and a headless
 // station must not change the levels of the desktop's sound card behind its
-// back.
+// back. The command line keeps no QSO: its record stays empty, so that a
+// text or a recording of any length never fills it.
 struct Poste {
   Poste(const Parametres_station& parametres, ObservateurTransceiver& vue, int32_t classe, bool maitre)
       : station(parametres, boite), moteur(station.moteur) {
@@ -147,13 +165,18 @@ struct Poste {
     moteur.Mode_maitre_actif = maitre;
   }
   // The stepped simulated card.
-  static Parametres_station Simule() { return Parametres_station{}; }
+  static Parametres_station Simule() {
+    Parametres_station p;
+    p.qso = false;
+    return p;
+  }
   // The sound card `peripherique`, with the Linux serial driver for keying.
   static Parametres_station Reel(const std::string& peripherique) {
     Parametres_station p;
     p.carte = Parametres_station::Carte::Alsa;
     p.peripherique = peripherique;
     p.serie = Parametres_station::Serie::Linux;
+    p.qso = false;
     return p;
   }
   SonSimule& Carte() { return *station.Carte_simulee(); }
@@ -195,6 +218,11 @@ Texte Lecture_texte(const Options& o) {
   return Depuis_utf8(tout);
 }
 
+// The name of an output or input in messages.
+std::string Nom_flux(const std::string& chemin, const char* standard) {
+  return chemin == "-" ? standard : chemin;
+}
+
 // One output buffer at least has been played and waits for a refill.
 bool Sortie_terminee(const FonctionsWave& w) {
   return (w.Entete_sortie() != nullptr && w.Entete_sortie()->Termine()) ||
@@ -203,10 +231,15 @@ bool Sortie_terminee(const FonctionsWave& w) {
 
 // --- Transmission on the simulated card ---
 
+// Takes each buffer the card played (8-bit unsigned, 11025 Hz) as it is
+// played; false when it could not keep it (a write failed), which ends the
+// sending.
+using Sortie_jouee = std::function<bool(std::span<const uint8_t> echantillons)>;
+
 struct Emission {
-  Echantillons echantillons;  // what the card played, 8-bit unsigned, 11025 Hz
-  Texte envoye;               // the characters queued, as translated
-  uint64_t bits = 0;          // bits of their codes, separators included
+  uint64_t joues = 0;  // samples the card played
+  Texte envoye;        // the characters queued, as translated
+  uint64_t bits = 0;   // bits of their codes, separators included
 };
 
 // Drives the transmitter on a stepped simulated card: start in master mode
@@ -214,12 +247,17 @@ struct Emission {
 // characters dropped; a text longer than the queue is fed as it drains),
 // then one output buffer played and refilled at a time until the
 // transmission is drained, the idle buffers still queued then, and the
-// stop. False when the transmission could not start or never drained.
-bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
+// stop. Each played buffer goes to `sortie` and is kept nowhere. False when
+// the transmission could not start or never drained, or `sortie` failed.
+bool Emission_simulee(int32_t frequence, VueTexte texte, const Sortie_jouee& sortie, Emission& e) {
   VueTerminal vue;
   Poste s(Poste::Simule(), vue, 2, true);
   SonSimule& carte = s.Carte();
-  carte.Sortie_memoire();
+  bool sortie_perdue = false;
+  carte.Sortie_destinataire([&](std::span<const uint8_t> octets) {
+    e.joues += octets.size();
+    if (!sortie_perdue && !sortie(octets)) sortie_perdue = true;
+  });
   TraducteurEditeurPsk& m = s.moteur;
   m.A_l_activation_de_la_fiche();
   m.Accord(frequence);
@@ -246,7 +284,7 @@ bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
     alimentation();
     progression.Avance(suivant);
     if (suivant == texte.size() && m.Longueur_texte_a_emettre() == 0 && m.Emission_terminee()) break;
-    if (joues == limite || !carte.Completer_sortie()) return false;
+    if (joues == limite || !carte.Completer_sortie() || sortie_perdue) return false;
     // The refill of the buffer just played, then the encoding that keeps a
     // buffer's worth ahead; two passes at most, bounded all the same.
     for (int k = 0; k < 64; ++k) {
@@ -262,8 +300,7 @@ bool Emission_simulee(int32_t frequence, VueTexte texte, Emission& e) {
   while (carte.Completer_sortie()) {
   }
   m.Arret_sans_retour_au_menu();
-  if (m.Emission_active) return false;
-  e.echantillons = carte.Octets_joues();
+  if (m.Emission_active || sortie_perdue) return false;
   return s.boite.nombre == 0;
 }
 
@@ -275,6 +312,18 @@ struct Parametres_reception {
   int32_t classe = 2;
   bool trace = false;
   std::optional<double> squelch;  // threshold, none = every character
+  // The source is a stream of unknown length (a file source that cannot
+  // seek): received until it ends or Ctrl-C, never tuned automatically.
+  bool flux = false;
+  bool direct = false;  // the text also printed as received
+};
+
+// How the reception of a stream ended, for its checks.
+struct Bilan_reception {
+  uint64_t echantillons = 0;  // samples the source file gave, at 11025 Hz
+  uint64_t non_finis = 0;     // of them NaN or infinite: the reception stopped there
+  bool interrompue = false;   // by Ctrl-C
+  int sortie_perdue = 0;      // errno of the direct output that failed
 };
 
 // Number of input buffers that hold `echantillons` samples.
@@ -282,11 +331,10 @@ uint64_t Nombre_tampons(uint64_t echantillons) {
   return (echantillons + Taille_tampon - 1) / Taille_tampon;
 }
 
-// One input buffer recorded by the stepped card, taken by the receive
+// The input buffer just recorded by the stepped card taken by the receive
 // pipeline, and every pending sample processed, as a machine fast enough
 // for real time would. False when the engine did not take the buffer.
-bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
-  if (!carte.Completer_entree()) return false;
+bool Traitement_tampon(TraducteurEditeurPsk& m) {
   const uint64_t pris = m.Tampons_recus();
   // One call takes the buffer; each further call processes pending samples
   // until none is left. Bounded: a sample per call at worst.
@@ -294,6 +342,11 @@ bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
   if (m.Tampons_recus() == pris) return false;
   for (int k = 0; k < 4 * Taille_tampon && m.Echantillons_en_attente(); ++k) m.Timer();
   return true;
+}
+
+// One input buffer recorded by the stepped card and processed.
+bool Tampon_recu(SonSimule& carte, TraducteurEditeurPsk& m) {
+  return carte.Completer_entree() && Traitement_tampon(m);
 }
 
 void Trace(uint64_t tampon, const TraducteurEditeurPsk& m, const VueTerminal& v) {
@@ -345,12 +398,13 @@ int32_t Accord_sur_pic(const std::function<void(SonSimule&)>& source, uint64_t c
 }
 
 // Receives `echantillons` samples from the source that `source` sets on the
-// card; `recu` gets the text Memo1 shows. With `automatique`, the receiver
-// is first tuned as a slave-mode click on the strongest line would tune it,
-// then receives the whole source from its start in slave mode. False when
-// the engine could not receive (its messages are printed).
+// card, or with `flux` the source file to its end, buffer by buffer; `recu`
+// gets the text Memo1 shows. With `automatique`, the receiver is first tuned
+// as a slave-mode click on the strongest line would tune it, then receives
+// the whole source from its start in slave mode. False when the engine
+// could not receive (its messages are printed).
 bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t echantillons,
-                       const Parametres_reception& p, Texte& recu) {
+                       const Parametres_reception& p, Texte& recu, Bilan_reception* bilan = nullptr) {
   const uint64_t tampons = Nombre_tampons(echantillons);
   int32_t frequence = p.frequence;
   if (p.automatique) {
@@ -365,6 +419,7 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
   }
   VueTerminal vue;
   vue.Squelch(p.squelch);
+  vue.direct = p.direct;
   Poste s(Poste::Simule(), vue, p.classe, !p.automatique);
   SonSimule& carte = s.Carte();
   source(carte);
@@ -373,11 +428,27 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
   m.Accord(frequence);
   m.Relance_traduction();
   if (!m.Reception_active) return false;
+  Bilan_reception rien;
+  Bilan_reception& fin = bilan != nullptr ? *bilan : rien;
   Progression progression("decoding", tampons, echantillons > 60 * 11025);
-  for (uint64_t b = 1; b <= tampons; ++b) {
-    if (!Tampon_recu(carte, m)) return false;
+  for (uint64_t b = 1; p.flux || b <= tampons; ++b) {
+    if (p.flux && interruptions.load() > 0) {
+      fin.interrompue = true;
+      break;
+    }
+    const uint64_t avant = carte.Echantillons_fichier();
+    if (!carte.Completer_entree()) return false;
+    // A stream ends with the buffer holding its last sample, as a file's
+    // length gives it: a buffer that got nothing of it is not taken. One
+    // holding samples that are not numbers stops the reception.
+    fin.echantillons = carte.Echantillons_fichier();
+    fin.non_finis = carte.Echantillons_non_finis();
+    if (p.flux && ((carte.Fin_fichier() && fin.echantillons == avant) || fin.non_finis > 0)) break;
+    if (!Traitement_tampon(m)) return false;
     if (p.trace) Trace(b, m, vue);
     progression.Avance(b);
+    fin.sortie_perdue = vue.sortie_perdue;
+    if (p.flux && (carte.Fin_fichier() || fin.sortie_perdue != 0)) break;
   }
   vue.Fin();
   recu = vue.recu;
@@ -386,17 +457,80 @@ bool Reception_simulee(const std::function<void(SonSimule&)>& source, uint64_t e
 
 }  // namespace
 
+// The file is written buffer by buffer as the card plays: the memory is
+// that of a buffer, whatever the length of the text.
 int Encode(const Options& o) {
-  Emission e;
-  if (!Emission_simulee(o.frequence, Lecture_texte(o), e)) return Echec("the transmission could not run");
+  const Texte texte = Lecture_texte(o);
+  const std::string nom = Nom_flux(o.sortie, "standard output");
+  EcritureWav wav;
   std::string erreur;
-  if (!Ecriture_wav(o.sortie, e.echantillons, o.taux, o.s16, erreur)) return Echec(o.sortie + ": " + erreur);
-  std::fprintf(stderr, "%s: %.1f s, %zu characters on %.1f Hz\n", o.sortie.c_str(),
-               static_cast<double>(e.echantillons.size()) / Taux_carte, e.envoye.size(), o.frequence / 10.0);
+  if (!wav.Ouverture(o.sortie, o.taux, o.s16, erreur)) return Echec(nom + ": " + erreur);
+  Emission e;
+  const bool emise = Emission_simulee(
+      o.frequence, texte, [&wav](std::span<const uint8_t> b) { return wav.Ecriture(b); }, e);
+  if (!wav.Fermeture(erreur)) return Echec(nom + ": " + erreur);
+  if (!emise) return Echec("the transmission could not run");
+  std::fprintf(stderr, "%s: %.1f s, %zu characters on %.1f Hz\n", nom.c_str(),
+               static_cast<double>(e.joues) / Taux_carte, e.envoye.size(), o.frequence / 10.0);
   return Sortie_ok;
 }
 
+namespace {
+
+// The text as shown, ended as a line for the terminal; what was already
+// printed as received only gets its line ended.
+void Impression_recu(const Texte& recu, bool deja_imprime) {
+  if (!deja_imprime) std::fputs(Vers_utf8(recu).c_str(), stdout);
+  if (!recu.empty() && recu.back() != '\n') std::fputc('\n', stdout);
+}
+
+// Decodes a stream (standard input, a named pipe) as it comes, buffer by
+// buffer, to its end or Ctrl-C: nothing is read ahead, so a live recording
+// decodes as it is recorded. On a terminal the text is printed as received.
+int Decode_flux(const Options& o) {
+  const std::string nom = Nom_flux(o.fichier, "standard input");
+  if (o.frequence_auto)
+    return Echec(nom +
+                 ": -f auto reads the sound twice, first to find the strongest line: it needs a file, "
+                 "not a stream");
+  std::string erreur;
+  int descripteur = -1;
+  sf_private_tag* flux = Ouverture_flux(o.fichier, o.voie, descripteur, erreur);
+  if (flux == nullptr) return Echec(nom + ": " + erreur);
+  bool lu = true;
+  auto source = [&](SonSimule& carte) {
+    lu = lu && carte.Source_fichier_ouvert(flux, o.voie);
+    flux = nullptr;  // the card's from now on, closed by it even on a refusal
+  };
+  flux_interrompable.store(descripteur);
+  Installation_interruption();
+  Parametres_reception p{o.frequence, false, o.classe, o.trace, o.squelch};
+  p.flux = true;
+  p.direct = isatty(STDOUT_FILENO) == 1;
+  Texte recu;
+  Bilan_reception bilan;
+  const bool ok = Reception_simulee(source, 0, p, recu, &bilan);
+  // The card closed the stream with the station.
+  flux_interrompable.store(-1);
+  if (flux != nullptr) sf_close(flux);
+  if (!lu) return Echec(nom + ": cannot read the samples");
+  if (bilan.sortie_perdue != 0)
+    return Echec(std::string("standard output: ") + std::strerror(bilan.sortie_perdue));
+  if (!ok) return Echec(nom + ": reception failed");
+  if (bilan.non_finis > 0)
+    return Echec(nom + ": holds a sample that is NaN or infinite: the stream is corrupt");
+  if (!bilan.interrompue && bilan.echantillons == 0) return Echec(nom + ": the stream holds no samples");
+  if (!bilan.interrompue && bilan.echantillons * 10 < static_cast<uint64_t>(Taux_carte))
+    return Echec(nom + ": the stream holds " + std::to_string(bilan.echantillons) +
+                 " sample(s) at 11025 Hz, less than one symbol (a tenth of a second): nothing to decode");
+  Impression_recu(recu, p.direct);
+  return Sortie_ok;
+}
+
+}  // namespace
+
 int Decode(const Options& o) {
+  if (Entree_en_flux(o.fichier)) return Decode_flux(o);
   std::string erreur;
   auto description = Description(o.fichier, erreur);
   if (!description) return Echec(o.fichier + ": " + erreur);
@@ -413,22 +547,26 @@ int Decode(const Options& o) {
   bool ok = Reception_simulee(source, echantillons, p, recu);
   if (!lu) return Echec(o.fichier + ": cannot read the samples");
   if (!ok) return Echec(o.fichier + ": reception failed");
-  // The text as shown, ended as a line for the terminal.
-  std::fputs(Vers_utf8(recu).c_str(), stdout);
-  if (!recu.empty() && recu.back() != '\n') std::fputc('\n', stdout);
+  Impression_recu(recu, false);
   return Sortie_ok;
 }
 
+// The whole transmission is kept: the noise is scaled on its power.
 int Loopback(const Options& o) {
   Emission e;
-  if (!Emission_simulee(o.frequence, Lecture_texte(o), e)) return Echec("the transmission could not run");
+  Echantillons joues;
+  auto garde = [&joues](std::span<const uint8_t> b) {
+    joues.insert(joues.end(), b.begin(), b.end());
+    return true;
+  };
+  if (!Emission_simulee(o.frequence, Lecture_texte(o), garde, e))
+    return Echec("the transmission could not run");
   std::vector<float> signal;
   if (o.snr_db) {
-    signal = Ajout_bruit(e.echantillons, *o.snr_db, o.graine);
+    signal = Ajout_bruit(joues, *o.snr_db, o.graine);
   } else {
-    signal.resize(e.echantillons.size());
-    for (size_t i = 0; i < signal.size(); ++i)
-      signal[i] = static_cast<float>(e.echantillons[i] - 128) / 127.0f;
+    signal.resize(joues.size());
+    for (size_t i = 0; i < signal.size(); ++i) signal[i] = static_cast<float>(joues[i] - 128) / 127.0f;
   }
   auto source = [&signal](SonSimule& carte) {
     carte.Source_generateur([&signal, position = size_t{0}](std::span<float> x, uint32_t) mutable {
@@ -563,13 +701,17 @@ size_t Caracteres_morse(VueTexte texte) {
 
 // Sends `texte` on a stepped simulated card, one output buffer played
 // whenever the sender waits for the card, from the keying to the release;
-// `joues` gets what the card played. False when the sending could not start
-// or never ended.
-bool Morse_simule(VueTexte texte, Echantillons& joues) {
+// each played buffer goes to `sortie`, `joues` counts the samples. False
+// when the sending could not start or never ended, or `sortie` failed.
+bool Morse_simule(VueTexte texte, const Sortie_jouee& sortie, uint64_t& joues) {
   VueTerminal vue;
   Poste s(Poste::Simule(), vue, 2, true);
   SonSimule& carte = s.Carte();
-  carte.Sortie_memoire();
+  bool sortie_perdue = false;
+  carte.Sortie_destinataire([&](std::span<const uint8_t> octets) {
+    joues += octets.size();
+    if (!sortie_perdue && !sortie(octets)) sortie_perdue = true;
+  });
   EmissionMorse morse(s.station.wave, s.station.pascal);
   if (!morse.Debut(texte)) return false;
   Progression progression("encoding", texte.size(), texte.size() > 20);
@@ -580,14 +722,13 @@ bool Morse_simule(VueTexte texte, Echantillons& joues) {
   while (morse.Pas()) {
     if (morse.Tampon_servi) continue;
     progression.Avance(texte.size() - std::min(texte.size(), morse.Texte_morse.size()));
-    if (tampons++ == limite || !carte.Completer_sortie()) {
+    if (tampons++ == limite || !carte.Completer_sortie() || sortie_perdue) {
       morse.Fin();
       return false;
     }
   }
   morse.Fin();
-  joues = carte.Octets_joues();
-  return s.boite.nombre == 0;
+  return !sortie_perdue && s.boite.nombre == 0;
 }
 
 }  // namespace
@@ -595,12 +736,17 @@ bool Morse_simule(VueTexte texte, Echantillons& joues) {
 int Morse(const Options& o) {
   const Texte texte = Lecture_texte(o);
   if (!o.carte) {
-    Echantillons joues;
-    if (!Morse_simule(texte, joues)) return Echec("the Morse sending could not run");
+    const std::string nom = Nom_flux(o.sortie, "standard output");
+    EcritureWav wav;
     std::string erreur;
-    if (!Ecriture_wav(o.sortie, joues, o.taux, o.s16, erreur)) return Echec(o.sortie + ": " + erreur);
-    std::fprintf(stderr, "%s: %.1f s, %zu characters in Morse at %d words per minute, %d Hz\n",
-                 o.sortie.c_str(), static_cast<double>(joues.size()) / Taux_carte, Caracteres_morse(texte),
+    if (!wav.Ouverture(o.sortie, o.taux, o.s16, erreur)) return Echec(nom + ": " + erreur);
+    uint64_t joues = 0;
+    const bool envoye = Morse_simule(
+        texte, [&wav](std::span<const uint8_t> b) { return wav.Ecriture(b); }, joues);
+    if (!wav.Fermeture(erreur)) return Echec(nom + ": " + erreur);
+    if (!envoye) return Echec("the Morse sending could not run");
+    std::fprintf(stderr, "%s: %.1f s, %zu characters in Morse at %d words per minute, %d Hz\n", nom.c_str(),
+                 static_cast<double>(joues) / Taux_carte, Caracteres_morse(texte),
                  EmissionMorse::Vitesse_morse, EmissionMorse::Frequence_morse);
     return Sortie_ok;
   }

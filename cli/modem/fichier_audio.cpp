@@ -1,8 +1,10 @@
 #include "cli/modem/fichier_audio.h"
 
+#include <fcntl.h>
 #include <samplerate.h>
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,8 +26,8 @@ std::string Genre_non_fichier(const struct stat& e) {
   if (S_ISDIR(e.st_mode)) return "is a directory, not a sound file";
   if (S_ISCHR(e.st_mode)) return "is a character device, not a sound file";
   if (S_ISBLK(e.st_mode)) return "is a block device, not a sound file";
-  if (S_ISFIFO(e.st_mode) || S_ISSOCK(e.st_mode))
-    return "is a pipe or a socket: decode reads its file once per pass, save the sound to a file first";
+  if (S_ISFIFO(e.st_mode)) return "is a named pipe, not a regular file";
+  if (S_ISSOCK(e.st_mode)) return "is a socket, not a sound file";
   return "is not a regular file";
 }
 
@@ -65,8 +67,8 @@ bool Donnees_wav_tronquees(const std::string& chemin, uint64_t taille, std::stri
 }  // namespace
 
 std::optional<Description_fichier> Description(const std::string& chemin, std::string& erreur) {
-  // Checked before libsndfile opens it: opening a pipe waits for a writer,
-  // and a device such as /dev/zero never ends.
+  // Checked before libsndfile opens it: opening a named pipe waits for a
+  // writer, and a device such as /dev/zero never ends.
   struct stat etat {};
   if (::stat(chemin.c_str(), &etat) != 0) {
     erreur = std::strerror(errno);
@@ -127,55 +129,221 @@ std::optional<Description_fichier> Description(const std::string& chemin, std::s
   return Description_fichier{trames, taux, voies};
 }
 
-bool Ecriture_wav(const std::string& chemin, std::span<const uint8_t> echantillons, uint32_t taux, bool s16,
-                  std::string& erreur) {
+namespace {
+
+// Why a stream's rate or channels cannot be decoded; empty when they can.
+std::string Refus_format(const SF_INFO& info, uint32_t voie) {
+  if (info.samplerate <= 0 || info.channels <= 0) return "the stream has no usable rate or channel count";
+  const auto taux = static_cast<uint32_t>(info.samplerate);
+  if (taux < Taux_fichier_min || taux > Taux_fichier_max)
+    return "its sample rate, " + std::to_string(taux) + " Hz, is outside the " +
+           std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
+           " Hz that decode takes";
+  if (voie > static_cast<uint32_t>(info.channels))
+    return "has " + std::to_string(info.channels) + " channel(s), no channel " + std::to_string(voie);
+  return {};
+}
+
+}  // namespace
+
+bool Entree_en_flux(const std::string& chemin) {
+  struct stat etat {};
+  return chemin == "-" || (::stat(chemin.c_str(), &etat) == 0 && S_ISFIFO(etat.st_mode));
+}
+
+sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur,
+                               std::string& erreur) {
+  descripteur = -1;
+  if (chemin == "-" && isatty(STDIN_FILENO) == 1) {
+    erreur = "is a terminal: pipe a recording into it (arecord -f U8 -r 11025 | talven-modem decode -)";
+    return nullptr;
+  }
+  const int d = chemin == "-" ? STDIN_FILENO : ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+  if (d < 0) {
+    erreur = std::strerror(errno);
+    return nullptr;
+  }
+  // libsndfile reads a stream's header as it comes.
+  SF_INFO info{};
+  SNDFILE* f = sf_open_fd(d, SFM_READ, &info, d != STDIN_FILENO ? SF_TRUE : SF_FALSE);
+  if (f == nullptr) {
+    erreur = sf_strerror(nullptr);
+    if (d != STDIN_FILENO) ::close(d);
+    return nullptr;
+  }
+  if (erreur = Refus_format(info, voie); !erreur.empty()) {
+    sf_close(f);
+    return nullptr;
+  }
+  descripteur = d;
+  return f;
+}
+
+namespace {
+
+// The header of a WAV stream of unknown length: PCM, mono, the RIFF and data
+// chunks announcing 0xFFFFFFFF bytes.
+std::vector<uint8_t> Entete_flux(uint32_t taux, bool s16) {
+  std::vector<uint8_t> e;
+  auto mot = [&e](uint32_t v, int octets) {
+    for (int i = 0; i < octets; ++i) e.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  auto balise = [&e](const char* b) { e.insert(e.end(), b, b + 4); };
+  const uint32_t octets = s16 ? 2 : 1;
+  balise("RIFF");
+  mot(0xFFFFFFFF, 4);
+  balise("WAVE");
+  balise("fmt ");
+  mot(16, 4);
+  mot(1, 2);  // PCM
+  mot(1, 2);  // mono
+  mot(taux, 4);
+  mot(taux * octets, 4);
+  mot(octets, 2);
+  mot(8 * octets, 2);
+  balise("data");
+  mot(0xFFFFFFFF, 4);
+  return e;
+}
+
+}  // namespace
+
+EcritureWav::~EcritureWav() {
+  if (convertisseur_ != nullptr) src_delete(convertisseur_);
+  if (fichier_ != nullptr) sf_close(fichier_);
+  if (descripteur_a_fermer_) ::close(descripteur_);
+}
+
+bool EcritureWav::Ouverture(const std::string& chemin, uint32_t taux, bool s16, std::string& erreur) {
+  s16_ = s16;
+  const int pcm = s16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8;
   SF_INFO info{};
   info.samplerate = static_cast<int>(taux);
   info.channels = 1;
-  info.format = SF_FORMAT_WAV | (s16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8);
-  SNDFILE* f = sf_open(chemin.c_str(), SFM_WRITE, &info);
-  if (f == nullptr) {
+  info.format = SF_FORMAT_WAV | pcm;
+  struct stat etat {};
+  int descripteur = -1;  // a stream
+  if (chemin == "-") {
+    if (isatty(STDOUT_FILENO) == 1) {
+      erreur = "is a terminal: redirect it to a file or a pipe";
+      return false;
+    }
+    if (fstat(STDOUT_FILENO, &etat) == 0 && (S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode))) {
+      descripteur = STDOUT_FILENO;
+    } else {
+      fichier_ = sf_open_fd(STDOUT_FILENO, SFM_WRITE, &info, SF_FALSE);
+    }
+  } else if (::stat(chemin.c_str(), &etat) == 0 && S_ISFIFO(etat.st_mode)) {
+    // Waits for the reader, as any writer of a named pipe.
+    descripteur = ::open(chemin.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descripteur < 0) {
+      erreur = std::strerror(errno);
+      return false;
+    }
+    descripteur_ = descripteur;
+    descripteur_a_fermer_ = true;
+  } else {
+    fichier_ = sf_open(chemin.c_str(), SFM_WRITE, &info);
+  }
+  if (descripteur >= 0) {
+    // libsndfile writes no WAV to a stream, but raw samples: the header
+    // first, then the samples through libsndfile as into a file, with the
+    // same conversions.
+    const std::vector<uint8_t> entete = Entete_flux(taux, s16);
+    for (size_t fait = 0; fait < entete.size();) {
+      const ssize_t n = ::write(descripteur, entete.data() + fait, entete.size() - fait);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        erreur = n < 0 ? std::strerror(errno) : "could not write the header";
+        return false;
+      }
+      fait += static_cast<size_t>(n);
+    }
+    info.format = SF_FORMAT_RAW | pcm | SF_ENDIAN_LITTLE;
+    fichier_ = sf_open_fd(descripteur, SFM_WRITE, &info, SF_FALSE);
+  }
+  if (fichier_ == nullptr) {
     erreur = sf_strerror(nullptr);
     return false;
   }
-  sf_count_t attendu = 0;
-  sf_count_t ecrit = 0;
-  if (taux == Taux_carte && !s16) {
-    attendu = static_cast<sf_count_t>(echantillons.size());
-    ecrit = sf_write_raw(f, echantillons.data(), attendu);
-  } else if (taux == Taux_carte) {
-    std::vector<short> t(echantillons.size());
-    for (size_t i = 0; i < t.size(); ++i) t[i] = static_cast<short>((echantillons[i] - 128) * 256);
-    attendu = static_cast<sf_count_t>(t.size());
-    ecrit = sf_write_short(f, t.data(), attendu);
-  } else {
-    std::vector<float> entree(echantillons.size());
-    for (size_t i = 0; i < entree.size(); ++i) entree[i] = static_cast<float>(echantillons[i] - 128) / 128.0f;
-    const double rapport = static_cast<double>(taux) / Taux_carte;
-    std::vector<float> sortie(static_cast<size_t>(std::ceil(static_cast<double>(entree.size()) * rapport)) +
-                              16);
-    SRC_DATA d{};
-    d.data_in = entree.data();
-    d.input_frames = static_cast<long>(entree.size());
-    d.data_out = sortie.data();
-    d.output_frames = static_cast<long>(sortie.size());
-    d.src_ratio = rapport;
-    if (int e = src_simple(&d, SRC_SINC_BEST_QUALITY, 1); e != 0) {
+  if (taux != Taux_carte) {
+    int e = 0;
+    convertisseur_ = src_new(SRC_SINC_BEST_QUALITY, 1, &e);
+    if (convertisseur_ == nullptr) {
       erreur = std::string("resampling failed: ") + src_strerror(e);
-      sf_close(f);
       return false;
     }
+    rapport_ = static_cast<double>(taux) / Taux_carte;
     // Overshoots of the resampler are clipped, not wrapped.
-    sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    attendu = d.output_frames_gen;
-    ecrit = sf_write_float(f, sortie.data(), attendu);
-  }
-  int fermeture = sf_close(f);
-  if (ecrit != attendu || fermeture != 0) {
-    erreur = "could not write the whole file";
-    return false;
+    sf_command(fichier_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   }
   return true;
+}
+
+void EcritureWav::Echec(std::string raison) {
+  if (erreur_.empty()) erreur_ = std::move(raison);
+}
+
+bool EcritureWav::Ecriture(std::span<const uint8_t> echantillons) {
+  if (!erreur_.empty()) return false;
+  echantillons_ += echantillons.size();
+  const auto n = static_cast<sf_count_t>(echantillons.size());
+  sf_count_t ecrit = 0;
+  if (convertisseur_ != nullptr) {
+    reels_.resize(echantillons.size());
+    for (size_t i = 0; i < reels_.size(); ++i) reels_[i] = static_cast<float>(echantillons[i] - 128) / 128.0f;
+    return Conversion(reels_.data(), reels_.size());
+  }
+  if (!s16_) {
+    ecrit = sf_write_raw(fichier_, echantillons.data(), n);
+  } else {
+    entiers_.resize(echantillons.size());
+    for (size_t i = 0; i < entiers_.size(); ++i)
+      entiers_[i] = static_cast<short>((echantillons[i] - 128) * 256);
+    ecrit = sf_write_short(fichier_, entiers_.data(), n);
+  }
+  if (ecrit != n) Echec(std::string("could not write the whole file: ") + sf_strerror(fichier_));
+  return erreur_.empty();
+}
+
+// Through the resampler as a stream. `donnees` null: the end of the input,
+// the resampler drained.
+bool EcritureWav::Conversion(const float* donnees, size_t nombre) {
+  static const float rien = 0.0f;
+  SRC_DATA d{};
+  d.data_in = donnees != nullptr ? donnees : &rien;
+  d.input_frames = static_cast<long>(nombre);
+  d.end_of_input = donnees == nullptr ? 1 : 0;
+  d.src_ratio = rapport_;
+  convertis_.resize(4096);
+  for (;;) {
+    d.data_out = convertis_.data();
+    d.output_frames = static_cast<long>(convertis_.size());
+    if (int e = src_process(convertisseur_, &d); e != 0) {
+      Echec(std::string("resampling failed: ") + src_strerror(e));
+      return false;
+    }
+    const auto n = static_cast<sf_count_t>(d.output_frames_gen);
+    if (n > 0 && sf_write_float(fichier_, convertis_.data(), n) != n) {
+      Echec(std::string("could not write the whole file: ") + sf_strerror(fichier_));
+      return false;
+    }
+    d.data_in += d.input_frames_used;
+    d.input_frames -= d.input_frames_used;
+    // Until the input is taken; at the end, until nothing more comes out.
+    if (d.end_of_input != 0 ? n == 0 : d.input_frames == 0) return true;
+  }
+}
+
+bool EcritureWav::Fermeture(std::string& erreur) {
+  if (convertisseur_ != nullptr && erreur_.empty()) Conversion(nullptr, 0);
+  if (fichier_ != nullptr && sf_close(fichier_) != 0) Echec("could not write the whole file");
+  fichier_ = nullptr;
+  if (descripteur_a_fermer_ && ::close(descripteur_) != 0) Echec(std::strerror(errno));
+  descripteur_a_fermer_ = false;
+  descripteur_ = -1;
+  erreur = erreur_;
+  return erreur_.empty();
 }
 
 }  // namespace talven::modem

@@ -2,9 +2,9 @@
 // command line and hands it to the command; the work is in commandes.cpp.
 //
 // Standard output carries the product of decode, loopback, receive and the
-// help: when it is closed, full or a pipe whose reader has gone, the program
-// says so on standard error and exits with status 1, never killed by
-// SIGPIPE and never reporting success for a text nobody got.
+// help, and the sound of encode and morse with -o -: when it is closed, full or a pipe whose reader has gone,
+// the program says so on standard error and exits with status 1, never killed by SIGPIPE and never reporting
+// success for a text nobody got.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,8 +39,12 @@ bool Reservation_descripteurs() {
   return sortie_fermee;
 }
 
-bool Ecrit_sur_sortie(talven::modem::Commande c) {
+// The command's product goes to standard output: the text, or the sound
+// file of encode and morse given as "-o -".
+bool Ecrit_sur_sortie(const talven::modem::Options& o) {
   using talven::modem::Commande;
+  const Commande c = o.commande;
+  if ((c == Commande::Encode || (c == Commande::Morse && !o.carte)) && o.sortie == "-") return true;
   return c == Commande::Aide || c == Commande::Decode || c == Commande::Loopback || c == Commande::Receive ||
          c == Commande::Devices;
 }
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
     return Sortie_usage;
   }
   Options& o = lecture.options;
-  if (sortie_fermee && Ecrit_sur_sortie(o.commande)) {
+  if (sortie_fermee && Ecrit_sur_sortie(o)) {
     std::fputs("talven-modem: standard output is closed: nowhere to write the output\n", stderr);
     return Sortie_echec;
   }

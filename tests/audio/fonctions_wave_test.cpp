@@ -1,7 +1,7 @@
 // The wave unit over the simulated sound card: failure texts and codes, the
 // silent probing of the start-up checks, capabilities, the polled two-buffer
 // cycle both ways, a device lost mid-stream, the wake-up descriptor, and the
-// card's files, pacing and loopback mixing.
+// card's files and streams, pacing and loopback mixing.
 #include "audio/fonctions_wave.h"
 
 #include <fcntl.h>
@@ -17,7 +17,10 @@
 #include <filesystem>
 #include <functional>
 #include <numeric>
+#include <span>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "audio/son_simule.h"
 #include "tests/support/boite_messages_enregistreuse.h"
@@ -675,6 +678,75 @@ TEST(SonSimule, EntreeDepuisUnFichierReechantillonneEtSortieEnWav) {
     EXPECT_TRUE(boite.messages.empty());
   }
   fs::remove_all(dossier);
+}
+
+// A stream (here a pipe) is read once as it comes: an input opened again
+// goes on from where it was, the samples it gave and its end are counted, a
+// sample that is not a number is recorded as silence and counted; each
+// played buffer goes to the destinataire as played.
+TEST(SonSimule, UnFluxSeLitUneFoisEtSaFinSeCompte) {
+  constexpr size_t Trames = 5000;
+  std::vector<float> source(Trames);
+  for (size_t i = 0; i < Trames; ++i) source[i] = static_cast<float>(i % 200) / 200.0f - 0.5f;
+  source[4000] = std::nanf("");
+  int tube[2];
+  ASSERT_EQ(::pipe(tube), 0);
+  {  // A float WAV of unknown length, small enough for the pipe's buffer.
+    std::string e = "RIFF\xff\xff\xff\xffWAVEfmt ";
+    for (uint32_t v : {16u, 3u | (1u << 16), 11025u, 4u * 11025u, 4u | (32u << 16)})
+      e.append(reinterpret_cast<const char*>(&v), 4);
+    e += "data\xff\xff\xff\xff";
+    e.append(reinterpret_cast<const char*>(source.data()), Trames * sizeof(float));
+    ASSERT_EQ(::write(tube[1], e.data(), e.size()), static_cast<ssize_t>(e.size()));
+    ::close(tube[1]);
+  }
+  SF_INFO info{};
+  SNDFILE* f = sf_open_fd(tube[0], SFM_READ, &info, SF_TRUE);
+  ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
+  EXPECT_EQ(info.seekable, 0);
+
+  SonSimule carte;
+  ASSERT_TRUE(carte.Source_fichier_ouvert(f));
+  std::vector<uint8_t> joues;
+  carte.Sortie_destinataire(
+      [&joues](std::span<const uint8_t> octets) { joues.insert(joues.end(), octets.begin(), octets.end()); });
+  Boite boite;
+  FonctionsWave w(carte, boite);
+  w.Taille_tampon = 3675;
+  w.Allocation_entree();
+  w.Allocation_sortie();
+  auto enregistrement = [&] {
+    EXPECT_EQ(w.Ouverture_entree_son(1, 11025, 0), 0);
+    w.Preparation_entree();
+    w.Ajout_tampon_entree();
+    w.Demarrage_entree();
+    EXPECT_TRUE(carte.Completer_entree());
+    std::vector<uint8_t> d(w.Entete_entree()->Donnees, w.Entete_entree()->Donnees + 3675);
+    w.Fermeture_entree();
+    return d;
+  };
+  const std::vector<uint8_t> premier = enregistrement();
+  EXPECT_EQ(carte.Echantillons_fichier(), 3675u);
+  EXPECT_FALSE(carte.Fin_fichier());
+  const std::vector<uint8_t> second = enregistrement();
+  EXPECT_EQ(carte.Echantillons_fichier(), Trames);
+  EXPECT_TRUE(carte.Fin_fichier());
+  EXPECT_EQ(carte.Echantillons_non_finis(), 1u);
+  auto octet = [](float x) { return static_cast<uint8_t>(std::lrint(128.0 + 127.0 * x)); };
+  EXPECT_EQ(premier[0], octet(source[0]));
+  EXPECT_EQ(second[0], octet(source[3675]));  // not the stream's start again
+  EXPECT_EQ(second[4000 - 3675], 128);
+  EXPECT_EQ(second[Trames - 3675 - 1], octet(source[Trames - 1]));
+  EXPECT_EQ(second[Trames - 3675], 128);  // silence after the end
+
+  ASSERT_EQ(w.Ouverture_sortie_son(1, 11025), 0);
+  std::copy(second.begin(), second.end(), w.Entete_sortie()->Donnees);
+  w.Preparation_sortie();
+  w.Ecriture_sortie();
+  ASSERT_TRUE(carte.Completer_sortie());
+  w.Fermeture_sortie();
+  EXPECT_EQ(joues, second);
+  EXPECT_TRUE(boite.messages.empty());
 }
 
 }  // namespace

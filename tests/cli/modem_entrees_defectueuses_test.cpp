@@ -1,6 +1,7 @@
 // talven-modem fed what it cannot use: a path that is no sound file, a
 // header that lies about its length, too few samples, rates out of range,
-// samples that are not numbers, an output that cannot be written. Each row
+// samples that are not numbers, an output that cannot be written, in files
+// and in streams (standard input, a named pipe). Each row
 // runs the program on an input the test makes and expects a clean end: the
 // exit status (1 for a file, a device or standard output; 0 for the edges
 // that must still work), a message on standard error that says what is
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -138,6 +140,9 @@ struct CasDefectueux {
   int code = 1;
   std::string message;  // part of standard error
   std::string texte;    // the whole of standard output
+  // The input made, given on standard input through a pipe instead (the
+  // arguments say "-").
+  bool sur_entree_standard = false;
 };
 
 CasDefectueux Ligne(std::string nom, std::function<std::string(const std::string&)> entree,
@@ -145,6 +150,12 @@ CasDefectueux Ligne(std::string nom, std::function<std::string(const std::string
                     Sortie_modem sortie = Sortie_modem::Fichier, std::string texte = {}) {
   return CasDefectueux{std::move(nom), std::move(entree),  std::move(arguments), sortie,
                        code,           std::move(message), std::move(texte)};
+}
+
+// The same row, its input fed to standard input through a pipe.
+CasDefectueux Par_entree_standard(CasDefectueux c) {
+  c.sur_entree_standard = true;
+  return c;
 }
 
 void PrintTo(const CasDefectueux& c, std::ostream* os) {
@@ -156,10 +167,16 @@ std::string Remplace(std::string s, const std::string& chemin) {
   return s;
 }
 
+// The writers feeding the named pipes of the row under way, ended after it.
+std::vector<std::unique_ptr<Ecrivain_fifo>> ecrivains;
+
 class EntreeDefectueuse : public testing::TestWithParam<CasDefectueux> {
  protected:
   void SetUp() override { dossier_ = Dossier_temporaire("defectueuse-" + GetParam().nom); }
-  void TearDown() override { fs::remove_all(dossier_); }
+  void TearDown() override {
+    ecrivains.clear();
+    fs::remove_all(dossier_);
+  }
   std::string dossier_;
 };
 
@@ -168,7 +185,9 @@ TEST_P(EntreeDefectueuse, EndsCleanlyWithStatusAndMessage) {
   const std::string chemin = c.entree ? c.entree(dossier_) : std::string();
   std::vector<std::string> arguments;
   for (const std::string& a : c.arguments) arguments.push_back(Remplace(a, chemin));
-  Execution e = Lancer_modem(arguments, {}, {}, c.sortie);
+  Execution e = c.sur_entree_standard
+                    ? Lancer_modem(arguments, detail::Contenu(chemin), {}, c.sortie, Entree_modem::Tube)
+                    : Lancer_modem(arguments, {}, {}, c.sortie);
   EXPECT_EQ(e.signal, 0) << "killed by signal " << e.signal << "\n" << e.erreurs;
   EXPECT_EQ(e.code, c.code) << e.erreurs;
   EXPECT_NE(e.erreurs.find(Remplace(c.message, chemin)), std::string::npos) << e.erreurs;
@@ -181,9 +200,15 @@ const auto Dossier = [](const std::string& d) {
   fs::create_directory(d + "/dossier.wav");
   return d + "/dossier.wav";
 };
-const auto Tube = [](const std::string& d) {
+// A named pipe whose writer sends a few bytes that are no sound and closes.
+const auto Tube_sans_son = [](const std::string& d) {
   ::mkfifo((d + "/tube.wav").c_str(), 0600);
+  ecrivains.push_back(std::make_unique<Ecrivain_fifo>(d + "/tube.wav", "not a sound file\n"));
   return d + "/tube.wav";
+};
+const auto Pas_un_son = [](const std::string& d) {
+  std::ofstream(d + "/texte.wav") << "not a sound file\n";
+  return d + "/texte.wav";
 };
 const auto Seconde_annoncee_4_gio = [](const std::string& d) {
   return Wav(d + "/annonce.wav", Wav_pcm, 16, 11025, 1, Tonalite_s16(11025, 11025.0), 0xFFFFFF00u);
@@ -207,11 +232,35 @@ const float Infini = std::numeric_limits<float>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Cas, EntreeDefectueuse,
     testing::Values(
-        // Paths that are no sound file; a pipe and /dev/zero would never end.
+        // Paths that are no sound file; /dev/zero would never end. A named
+        // pipe is a stream, read as it comes: here one that carries no
+        // sound.
         Ligne("Directory", Dossier, {"decode", "@"}, 1, "@: is a directory"),
         Ligne("DevNull", {}, {"decode", "/dev/null"}, 1, "is a character device"),
         Ligne("DevZero", {}, {"decode", "/dev/zero"}, 1, "is a character device"),
-        Ligne("NamedPipe", Tube, {"decode", "@"}, 1, "@: is a pipe"),
+        Ligne("NamedPipeWithoutSound", Tube_sans_son, {"decode", "@"}, 1, "@: Format not recognised"),
+        // Streams on standard input: what their header says is checked as
+        // it comes; their length and samples as they are read.
+        Par_entree_standard(Ligne("StandardInputWithoutSound", Pas_un_son, {"decode", "-"}, 1,
+                                  "standard input: Format not")),
+        Par_entree_standard(Ligne("StandardInputNoSample", Vide, {"decode", "-"}, 1,
+                                  "standard input: the stream holds no samples")),
+        Par_entree_standard(
+            Ligne("StandardInputOneSample", Un, {"decode", "-"}, 1,
+                  "standard input: the stream holds 1 sample(s) at 11025 Hz, less than one symbol")),
+        Par_entree_standard(Ligne("StandardInputRate999Hz", Taux(999), {"decode", "-"}, 1,
+                                  "999 Hz, is outside")),
+        Par_entree_standard(Ligne("StandardInputRate384001Hz", Taux(384001), {"decode", "-"}, 1,
+                                  "384001 Hz, is outside")),
+        Par_entree_standard(Ligne(
+            "StandardInputFloatNaN",
+            [](const std::string& d) { return Wav_flottant_avec(d + "/nan.wav", 1, 11025, 5000, 0, Nan); },
+            {"decode", "-"}, 1, "standard input: holds a sample that is NaN or infinite")),
+        Par_entree_standard(Ligne("StandardInputNoChannel2", Encode_a("CQ", "500.0", "11025"),
+                                  {"decode", "--channel", "2", "-"}, 1,
+                                  "standard input: has 1 channel(s), no channel 2")),
+        Par_entree_standard(Ligne("StandardInputAutoTuning", Encode_a("CQ", "500.0", "11025"),
+                                  {"decode", "-f", "auto", "-"}, 1, "-f auto reads the sound twice")),
         // Headers announcing far more than the file holds.
         Ligne("WavDataChunkLongerThanFile", Seconde_annoncee_4_gio, {"decode", "@"}, 1,
               "data chunk announces 4294967040 bytes, the file holds 22050"),
@@ -255,12 +304,16 @@ INSTANTIATE_TEST_SUITE_P(
               {"encode", "--rate", "48000", "--format", "s16", "-o", "/dev/full", "CQ"}, 1,
               "No space left on device"),
         Ligne("MorseToDevFull", {}, {"morse", "-o", "/dev/full", "E"}, 1, "No space left on device"),
+        Ligne("EncodeToStandardOutputFull", {}, {"encode", "-o", "-", "CQ"}, 1,
+              "standard output: System error : No space left on device", Sortie_modem::Pleine),
         // Standard output closed, full, or a pipe nobody reads: a status 1
         // and the reason, for the commands whose product it is; encode does
         // not need it.
         Ligne("DecodeWithStandardOutputClosed", Encode_a("CQ", "500.0", "11025"), {"decode", "@"}, 1,
               "standard output is closed", Sortie_modem::Fermee),
         Ligne("HelpWithStandardOutputClosed", {}, {"--help"}, 1, "standard output is closed",
+              Sortie_modem::Fermee),
+        Ligne("EncodeToClosedStandardOutput", {}, {"encode", "-o", "-", "CQ"}, 1, "standard output is closed",
               Sortie_modem::Fermee),
         Ligne(
             "EncodeWithStandardOutputClosed", [](const std::string& d) { return d + "/cq.wav"; },
@@ -269,6 +322,8 @@ INSTANTIATE_TEST_SUITE_P(
               "standard output: Broken pipe", Sortie_modem::Tube_orphelin),
         Ligne("LoopbackIntoPipeWithoutReader", {}, {"loopback", "CQ"}, 1, "standard output: Broken pipe",
               Sortie_modem::Tube_orphelin),
+        Ligne("EncodeIntoPipeWithoutReader", {}, {"encode", "-o", "-", "CQ"}, 1,
+              "standard output: Broken pipe", Sortie_modem::Tube_orphelin),
         Ligne("DecodeToFullStandardOutput", Encode_a("CQ", "500.0", "11025"), {"decode", "@"}, 1,
               "standard output: No space left on device", Sortie_modem::Pleine)),
     [](const testing::TestParamInfo<CasDefectueux>& i) { return i.param.nom; });

@@ -128,5 +128,24 @@ TEST_F(EnregistrementQsoTest, FullMessageShownOnceUntilTheRecordHasRoomAgain) {
   EXPECT_EQ(boite.messages.size(), 3u);
 }
 
+// A record that keeps nothing (the command line's) takes every operation of
+// a contact longer than the record and stays empty, without a warning.
+TEST_F(EnregistrementQsoTest, RecordKeepingNothingNeverFills) {
+  EnregistrementQso rien(boite, false);
+  rien.Marque_QSO(EnregistrementQso::Marque_emission);
+  for (int32_t i = 0; i < EnregistrementQso::Taille + 10; ++i) {
+    rien.Ajout_QSO('x');
+    rien.Ajout_QSO_recu('y');
+    rien.Controle_plein();
+  }
+  rien.Effacement_QSO_recu();
+  rien.Effacement_QSO_emis();
+  rien.Marque_QSO(EnregistrementQso::Marque_reception);
+  EXPECT_EQ(rien.Index_QSO(), 0);
+  EXPECT_EQ(rien.Debut_modifiable_QSO(), 0);
+  EXPECT_TRUE(rien.Contenu().empty());
+  EXPECT_TRUE(boite.messages.empty());
+}
+
 }  // namespace
 }  // namespace talven
