@@ -1,5 +1,6 @@
 #include "app/manipulation_serie.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -86,11 +87,19 @@ void ManipulationSerie::Choix_port_serie(uint8_t octet) {
 bool ManipulationSerie::Ouverture_port_serie(int n) {
   if (n < 1 || n > 4) return false;
   Fermeture_port_serie();
-  poignee_ = pilote_->Ouverture(ports_.Peripheriques[n - 1]);
+  const std::string& peripherique = ports_.Peripheriques[n - 1];
+  poignee_ = pilote_->Ouverture(peripherique);
   if (poignee_ < 0) {
     poignee_ = -1;
+    // What the operator is told: the cause, and for a busy port who holds it.
+    erreur_ = pilote_->Erreur();
+    port_echec_ = n;
+    peripherique_echec_ = peripherique;
+    detenteur_ = erreur_ == EBUSY ? Recherche_detenteur(peripherique, Racine_proc) : std::nullopt;
+    groupe_ = erreur_ == EACCES || erreur_ == EPERM ? Groupe_peripherique(peripherique) : "dialout";
     return false;
   }
+  erreur_ = 0;
   port_ouvert_ = n;
   return true;
 }
@@ -110,16 +119,32 @@ Texte ManipulationSerie::Test_port_serie(const Langue& langue) {
                         "Réussite de l'ouverture du port série COM ") +
            n + ".";
   }
-  return langue.Choix("Failure when opening the serial port COM ",
-                      "Echec de l'ouverture du port série COM ") +
-         n + langue.Choix(". May be, is'nt it the mouse?", ". Serait-ce la souris?");
+  Texte texte =
+      langue.Choix("Failure when opening the serial port COM ", "Echec de l'ouverture du port série COM ") +
+      n + langue.Choix(". May be, is'nt it the mouse?", ". Serait-ce la souris?");
+  const Texte explication = Explication_echec(langue);
+  if (!explication.empty()) texte += " " + explication;
+  return texte;
 }
 
 Texte ManipulationSerie::Message_port_non_ouvert(const Langue& langue) const {
-  return langue.Choix("The selected serial port (COM ", "Le port série sélectionné (COM ") +
-         Chiffre(Port_serie) +
-         langue.Choix(") cannot be opened. May be, is'nt it the mouse?",
-                      ") ne peut être ouvert. Serait-ce la souris?");
+  Texte texte = langue.Choix("The selected serial port (COM ", "Le port série sélectionné (COM ") +
+                Chiffre(Port_serie) +
+                langue.Choix(") cannot be opened. May be, is'nt it the mouse?",
+                             ") ne peut être ouvert. Serait-ce la souris?");
+  const Texte explication = Explication_echec(langue);
+  if (!explication.empty()) texte += "\n\n" + explication;
+  return texte;
+}
+
+Texte ManipulationSerie::Explication_echec(const Langue& langue) const {
+  if (erreur_ == 0) return {};
+  return Explication_echec_ouverture(erreur_, peripherique_echec_, port_echec_, detenteur_, groupe_, langue);
+}
+
+void ManipulationSerie::Attribution(int n, const std::string& peripherique) {
+  if (n < 1 || n > 4 || peripherique.empty()) return;
+  ports_.Peripheriques[static_cast<size_t>(n - 1)] = peripherique;
 }
 
 void ManipulationSerie::Manipulation_emission(FonctionsPascal& pascal) const {

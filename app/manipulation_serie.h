@@ -27,8 +27,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "app/diagnostic_serie.h"
 #include "app/fonctions_pascal.h"
 #include "app/pilote_serie.h"
 #include "app/registre_controle_modem.h"
@@ -75,11 +77,24 @@ class ManipulationSerie final : public Registre_controle_modem {
   bool Ouverture_port_serie(int n);
   // Closes the open port, if any, with DTR and RTS released.
   void Fermeture_port_serie();
-  // Opens and closes the selected port; the outcome text for the status line.
+  // Opens and closes the selected port; the outcome text for the status line
+  // (a failure followed by its explanation, when its cause is known).
   Texte Test_port_serie(const Langue& langue);
   // Message box text when the selected port cannot be opened before a
-  // transmission.
+  // transmission, followed by the explanation of the last failed open.
   Texte Message_port_non_ouvert(const Langue& langue) const;
+  // Why the last open failed and what to do; empty when it is not known or
+  // the last open succeeded.
+  Texte Explication_echec(const Langue& langue) const;
+  // errno of the last failed open (0 after a success).
+  int Erreur_ouverture() const { return erreur_; }
+  // Where the holder of a busy port is looked for (a test's fake /proc).
+  std::string Racine_proc = "/proc";
+
+  // The device behind each COM port, and a new mapping for COM n (1 .. 4),
+  // in force from the next open.
+  const Correspondance_ports& Ports() const { return ports_; }
+  void Attribution(int n, const std::string& peripherique);
 
   // Keys (0x0B) or releases (0x08) the transmitter through the port space,
   // when a port is selected; with "None" nothing is written.
@@ -99,6 +114,12 @@ class ManipulationSerie final : public Registre_controle_modem {
   Correspondance_ports ports_;
   int poignee_ = -1;
   int port_ouvert_ = 0;  // COM number of the open port, 0 when none
+  // The last failed open: errno, COM number, device, holder, owner group.
+  int erreur_ = 0;
+  int port_echec_ = 0;
+  std::string peripherique_echec_;
+  std::optional<Detenteur_port> detenteur_;
+  std::string groupe_;
 };
 
 }  // namespace talven

@@ -100,6 +100,8 @@ struct Banc {
     p.repertoire = rep.Chemin();
     p.ports = Correspondance_ports{};
     station = std::make_unique<Station>(p, boite);
+    // A busy port's holder is not looked for among this machine's processes.
+    station->manipulation.Racine_proc = "/talven-no-proc";
     carte().Sortie_memoire();
     fiche = std::make_unique<FichePrincipale>(*station, economiseur, vue);
   }
@@ -489,10 +491,15 @@ TEST(FichePrincipale, FailedCheckKeepsTheWindowClosed) {
   const Cas cas[] = {
       {"port held, English", 1, [](Banc& b) { b.serie().Occupes.insert("/dev/ttyS1"); },
        &FichePrincipale::Traducteur_Editeur_MasterClick,
-       "The selected serial port (COM 2) cannot be opened. May be, is'nt it the mouse?"},
+       "The selected serial port (COM 2) cannot be opened. May be, is'nt it the mouse?\n\n/dev/ttyS1 is held "
+       "by "
+       "another program. Close it, then try again."},
       {"port missing, French", 2, [](Banc& b) { b.serie().Existants.erase("/dev/ttyS1"); },
        &FichePrincipale::Traducteur_Editeur_SlaveClick,
-       "Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?"},
+       "Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?\n\n/dev/ttyS1 est absent "
+       ": "
+       "l'interface est débranchée. Branchez-la, ou attribuez un autre périphérique au COM 2 (menu Port "
+       "série)."},
       {"input busy", 1, [](Banc& b) { b.carte().Definir_occupe(Sens::Entree, true); },
        &FichePrincipale::Traducteur_Editeur_MasterClick,
        "Impossible working because the Line in of the sound card is yet used by another application."},
@@ -660,8 +667,10 @@ TEST(FichePrincipale, MorseEndsBeforeKeyingWhenThePortCannotBeOpened) {
   b.serie().Occupes.insert("/dev/ttyS1");
   b.station->configuration.Textes_sequences[6] = "CQ";
   b.fiche->CW_transmission_of_sequenceClick(7);
-  EXPECT_THAT(b.boite.En_utf8(),
-              ElementsAre("Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?"));
+  EXPECT_THAT(
+      b.boite.En_utf8(),
+      ElementsAre("Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?\n\n/dev/ttyS1 "
+                  "est tenu par un autre programme. Fermez-le, puis réessayez."));
   EXPECT_THAT(b.vue.label2, ElementsAre("<Echap> pour arrêter la transmission CW", ""));
   EXPECT_EQ(b.vue.debuts_morse, 0);
   EXPECT_FALSE(b.fiche->morse.Actif());
