@@ -89,7 +89,13 @@ Texte Explication_echec_ouverture(int erreur, const std::string& peripherique, i
                                   const std::optional<Detenteur_port>& detenteur, const std::string& groupe,
                                   const Langue& langue) {
   const Texte p = Depuis_utf8(peripherique);
-  const Texte com = "COM " + std::to_string(n);
+  // What to do instead: another device for the COM port, or for CAT
+  // keying (n = 0) another control port.
+  const std::string autre = n > 0              ? langue.Anglais()
+                                                     ? "map COM " + std::to_string(n) + " to another device"
+                                                     : "attribuez un autre périphérique au COM " + std::to_string(n)
+                                         : langue.Anglais() ? std::string("choose another CAT port")
+                                               : std::string("choisissez un autre port CAT");
   switch (erreur) {
     case 0:
       return {};
@@ -117,15 +123,13 @@ Texte Explication_echec_ouverture(int erreur, const std::string& peripherique, i
     case ENOENT:
     case ENODEV:
     case ENXIO:
-      return p + langue.Choix(" is missing: the interface is unplugged. Plug it in, or map " + com +
-                                  " to another device (Serial port menu).",
-                              " est absent : l'interface est débranchée. Branchez-la, ou attribuez un autre "
-                              "périphérique au " +
-                                  com + " (menu Port série).");
-    case ENOTTY:
-      return p + langue.Choix(" is not a serial port. Map " + com + " to another device (Serial port menu).",
-                              " n'est pas un port série. Attribuez un autre périphérique au " + com +
+      return p + langue.Choix(" is missing: the interface is unplugged. Plug it in, or " + autre +
+                                  " (Serial port menu).",
+                              " est absent : l'interface est débranchée. Branchez-la, ou " + autre +
                                   " (menu Port série).");
+    case ENOTTY:
+      return p + langue.Choix(" is not a serial port: " + autre + " (Serial port menu).",
+                              " n'est pas un port série : " + autre + " (menu Port série).");
     default:
       return langue.Choix("System error ", "Erreur système ") + std::to_string(erreur) + " (" + p + ").";
   }

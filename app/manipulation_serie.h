@@ -23,6 +23,15 @@
 //     blank lines and lines starting with '#' are ignored, spaces around the
 //     name and the device are trimmed, unknown names are ignored;
 //   - or in the environment: TALVEN_COM1=/dev/ttyUSB0 (wins over the file).
+// The main window's menu writes these lines (fichier_ports.h).
+//
+// CAT keying. A radio keyed by a command on its control port instead of
+// DTR/RTS: in ports.conf
+//         KEYING=CAT
+//         CAT_MODEL=1035          # Hamlib's rig model number
+//         CAT_PORT=/dev/ttyUSB0   # its control port (or host:port of rigctld)
+// Then the keying writes go to the rig's PTT (a `Pilote_ptt`) instead of
+// the serial lines, in the same order.
 #pragma once
 
 #include <array>
@@ -32,6 +41,7 @@
 
 #include "app/diagnostic_serie.h"
 #include "app/fonctions_pascal.h"
+#include "app/pilote_ptt.h"
 #include "app/pilote_serie.h"
 #include "app/registre_controle_modem.h"
 #include "common/langue.h"
@@ -42,6 +52,11 @@ namespace talven {
 // The device behind each of COM 1 to COM 4.
 struct Correspondance_ports {
   std::array<std::string, 4> Peripheriques{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
+  // KEYING=CAT: keyed through the rig's CAT port, model CAT_MODEL (0 when
+  // not given) on CAT_PORT.
+  bool Cat = false;
+  int Modele_cat = 0;
+  std::string Port_cat;
 
   // Applies the lines of a ports.conf file's content.
   void Lecture_fichier(std::string_view contenu);
@@ -57,9 +72,11 @@ class ManipulationSerie final : public Registre_controle_modem {
   static constexpr uint8_t Emission = 0x0B;   // DTR, RTS and OUT2: transmitter keyed
   static constexpr uint8_t Reception = 0x08;  // OUT2 only: transmitter released
 
-  // `pilote` must outlive this object.
+  // `pilote` (and `ptt`, the CAT back-end, nullptr for none) must outlive
+  // this object.
   explicit ManipulationSerie(Pilote_serie& pilote,
-                             Correspondance_ports ports = Correspondance_ports::Chargement());
+                             Correspondance_ports ports = Correspondance_ports::Chargement(),
+                             Pilote_ptt* ptt = nullptr);
   ~ManipulationSerie() override;
   // One object owns the open port; it is not copied.
   ManipulationSerie(const ManipulationSerie&) = delete;
@@ -70,12 +87,23 @@ class ManipulationSerie final : public Registre_controle_modem {
   uint16_t Adresse_MCR = 0x3FC;   // I/O address of its modem control register
 
   // Serial-port byte of the configuration: 1 .. 4 for COM 1 .. COM 4, 5 (or
-  // any other value) for none.
+  // any other value) for none. With CAT keying chosen the byte is not
+  // looked at: keying is active, through the rig, and the keying writes go
+  // to COM 1's register address.
   void Choix_port_serie(uint8_t octet);
+  // Whether the keying goes through the rig's CAT port.
+  bool Manipulation_cat() const { return ports_.Cat; }
+  // CAT keying on (with the rig model and port) or off (back to the serial
+  // lines of the configured port); takes effect at the next
+  // `Choix_port_serie` and open; any open port or rig is closed.
+  void Choix_cat(bool cat, int modele, const std::string& port);
+  // Opens what keys the transmitter: the rig by CAT, or the selected COM
+  // port; true when it opened (or nothing is selected).
+  bool Ouverture_selection();
   // Opens COM n (1 .. 4) exclusively, closing any open port first; true on
   // success. The port stays open until the next open or close.
   bool Ouverture_port_serie(int n);
-  // Closes the open port, if any, with DTR and RTS released.
+  // Closes the open port or rig, if any, with DTR and RTS or PTT released.
   void Fermeture_port_serie();
   // Opens and closes the selected port; the outcome text for the status line
   // (a failure followed by its explanation, when its cause is known).
@@ -110,7 +138,13 @@ class ManipulationSerie final : public Registre_controle_modem {
   int Poignee() const { return poignee_; }
 
  private:
+  bool Ouverture_cat();
+  Texte Description_cat(const Langue& langue) const;
+
   Pilote_serie* pilote_;
+  Pilote_ptt* ptt_;
+  bool cat_ouvert_ = false;
+  std::string erreur_cat_;  // Hamlib's text of the last failed rig open
   Correspondance_ports ports_;
   int poignee_ = -1;
   int port_ouvert_ = 0;  // COM number of the open port, 0 when none

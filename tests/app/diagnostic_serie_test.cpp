@@ -89,7 +89,7 @@ TEST(DiagnosticSerie, FailureCausesInBothLanguages) {
        "/dev/ttyUSB0 is missing: the interface is unplugged. Plug it in, or map COM 2 to another device "
        "(Serial port menu)."},
       {ENOTTY, std::nullopt, Anglais,
-       "/dev/ttyUSB0 is not a serial port. Map COM 2 to another device (Serial port menu)."},
+       "/dev/ttyUSB0 is not a serial port: map COM 2 to another device (Serial port menu)."},
       {EIO, std::nullopt, Francais, "Erreur système 5 (/dev/ttyUSB0)."},
   };
   for (const Cas& k : cas) {

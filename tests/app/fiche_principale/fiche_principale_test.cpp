@@ -702,3 +702,96 @@ TEST(FichePrincipale, ExitDuringMorseReleasesTheTransmitter) {
 
 }  // namespace
 }  // namespace talven
+
+namespace talven {
+namespace {
+
+// XDG_CONFIG_HOME pointed at a test's folder, put back afterwards.
+class Xdg_temporaire {
+ public:
+  explicit Xdg_temporaire(const std::string& dossier) {
+    const char* ancien = std::getenv("XDG_CONFIG_HOME");
+    if (ancien != nullptr) ancien_ = ancien;
+    ::setenv("XDG_CONFIG_HOME", dossier.c_str(), 1);
+  }
+  ~Xdg_temporaire() {
+    if (ancien_) {
+      ::setenv("XDG_CONFIG_HOME", ancien_->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CONFIG_HOME");
+    }
+  }
+
+ private:
+  std::optional<std::string> ancien_;
+};
+
+// A COM port mapped from the menu is in force at once and written to
+// ports.conf beside its other lines; the selected port is checked.
+TEST(FichePrincipale, PortMappedFromTheMenuIsKeptAndUsedAtOnce) {
+  Banc b;
+  const Xdg_temporaire xdg(b.rep.Chemin() + "/xdg");
+  std::filesystem::create_directories(b.rep.Chemin() + "/xdg/talven");
+  b.rep.Ecrire("xdg/talven/ports.conf", "# my interface\nCOM1=/dev/ttyS0\n");
+  b.Demarrage(Octets({1, 120, 1, 2, 2, 1, 1}));  // COM 2
+  b.serie().Existants.insert("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  EXPECT_TRUE(b.fiche->Attribution_port(2, "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"));
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"),
+            "# my interface\nCOM1=/dev/ttyS0\nCOM2=/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\n");
+  EXPECT_THAT(b.vue.label1, ElementsAre("Success when opening the serial port COM 2."));
+  ASSERT_TRUE(b.station->Ouverture_port_serie());
+  EXPECT_EQ(b.serie().Journal.back().peripherique, "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  // Another port than the selected one: written, nothing checked.
+  EXPECT_TRUE(b.fiche->Attribution_port(3, "/dev/ttyACM0"));
+  EXPECT_EQ(b.vue.label1.size(), 1u);
+  EXPECT_EQ(b.station->manipulation.Ports().Peripheriques[2], "/dev/ttyACM0");
+  EXPECT_FALSE(b.fiche->Attribution_port(5, "/dev/ttyACM0"));
+  EXPECT_THAT(b.boite.En_utf8(), IsEmpty());
+}
+
+TEST(FichePrincipale, PortsConfThatCannotBeWrittenIsReportedAndTheMappingHolds) {
+  Banc b;
+  const Xdg_temporaire xdg(b.rep.Chemin() + "/xdg");
+  std::filesystem::create_directories(b.rep.Chemin() + "/xdg");
+  b.rep.Ecrire("xdg/talven", "a file where the folder should be");
+  b.Demarrage(Octets({2, 120, 1, 2, 1, 1, 1}));  // French, COM 1
+  EXPECT_FALSE(b.fiche->Attribution_port(1, "/dev/ttyS2"));
+  const std::string xdg_talven = b.rep.Chemin() + "/xdg/talven";
+  EXPECT_THAT(b.boite.En_utf8(),
+              ElementsAre("Les réglages de manipulation n'ont pu être écrits dans " + xdg_talven +
+                          "/ports.conf (" + xdg_talven + ": Not a directory)."));
+  EXPECT_EQ(b.station->manipulation.Ports().Peripheriques[0], "/dev/ttyS2");
+}
+
+// CAT keying chosen from the menu: marked, kept in ports.conf, checked on
+// the dummy rig; a serial port chosen again turns it off and keeps the rig.
+TEST(FichePrincipale, CatKeyingChosenFromTheMenuAndLeftForASerialPort) {
+  Banc b;
+  const Xdg_temporaire xdg(b.rep.Chemin() + "/xdg");
+  b.Demarrage(Octets({1, 120, 1, 2, 3, 1, 1}));  // COM 3
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)");
+  EXPECT_TRUE(b.fiche->Choix_manipulation_cat(Ptt_hamlib::Modele_factice, "/dev/ttyUSB0"));
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)...selected");
+  EXPECT_EQ(b.L(E::COM3), "COM 3");
+  EXPECT_EQ(b.L(E::Aucun_port_serie), "None");
+  EXPECT_EQ(b.Configuration_disque(), Octets({1, 120, 1, 2, 5, 1, 1}));
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"), "KEYING=CAT\nCAT_MODEL=1\nCAT_PORT=/dev/ttyUSB0\n");
+  EXPECT_THAT(
+      b.vue.label1,
+      ElementsAre("Success when opening the radio for CAT keying (Hamlib rig model 1 on /dev/ttyUSB0)."));
+  EXPECT_TRUE(b.station->manipulation.Port_serie_actif);
+  // What the next start reads.
+  EXPECT_TRUE(Correspondance_ports::Chargement().Cat);
+
+  b.fiche->COMClick(1);
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)");
+  EXPECT_EQ(b.L(E::COM1), "COM 1...selected");
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"), "CAT_MODEL=1\nCAT_PORT=/dev/ttyUSB0\n");
+  EXPECT_EQ(b.station->manipulation.Adresse_MCR, 0x3FC);
+  EXPECT_FALSE(b.station->manipulation.Manipulation_cat());
+  EXPECT_TRUE(b.serie().Jamais_manipule());
+  EXPECT_THAT(b.boite.En_utf8(), IsEmpty());
+}
+
+}  // namespace
+}  // namespace talven
