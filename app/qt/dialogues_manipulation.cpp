@@ -40,6 +40,12 @@ QComboBox* Liste_peripheriques(QWidget* parent, const std::vector<Peripherique_s
   return liste;
 }
 
+// Where the choices are kept.
+QString Fichier_reglages() {
+  const std::string chemin = Chemin_ports_conf();
+  return QString::fromStdString(chemin.empty() ? std::string("ports.conf") : chemin);
+}
+
 QLabel* Note(QWidget* parent, const QString& texte) {
   auto* note = new QLabel(texte, parent);
   note->setWordWrap(true);
@@ -75,12 +81,13 @@ void Dialogue_attribution_ports(QWidget* parent, FichePrincipale& fiche) {
   }
   disposition->addLayout(formulaire);
   disposition->addWidget(
-      Note(&dialogue, T(fiche,
-                        "Kept in ~/.config/talven/ports.conf. Permission refused? Join the "
-                        "dialout group: sudo usermod -aG dialout $USER, then log out and in.",
-                        "Gardé dans ~/.config/talven/ports.conf. Permission refusée ? "
-                        "Rejoignez le groupe dialout : sudo usermod -aG dialout $USER, puis "
-                        "fermez la session et rouvrez-la.")));
+      Note(&dialogue, T(fiche, "Kept in ", "Gardé dans ") + Fichier_reglages() +
+                          T(fiche,
+                            ". Permission refused? Join the dialout group: sudo usermod -aG "
+                            "dialout $USER, then log out and in.",
+                            ". Permission refusée ? Rejoignez le groupe dialout : sudo "
+                            "usermod -aG dialout $USER, puis fermez la session et "
+                            "rouvrez-la.")));
   auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogue);
   QObject::connect(boutons, &QDialogButtonBox::accepted, &dialogue, &QDialog::accept);
   QObject::connect(boutons, &QDialogButtonBox::rejected, &dialogue, &QDialog::reject);
@@ -132,12 +139,12 @@ void Dialogue_manipulation_cat(QWidget* parent, FichePrincipale& fiche) {
   formulaire->addRow(T(fiche, "Control port", "Port de contrôle"), port);
   disposition->addLayout(formulaire);
   disposition->addWidget(
-      Note(&dialogue, T(fiche,
-                        "Kept in ~/.config/talven/ports.conf. OK chooses CAT keying in place "
-                        "of the serial port's lines and checks the radio, without keying it.",
-                        "Gardé dans ~/.config/talven/ports.conf. OK choisit la commande par "
-                        "CAT à la place des lignes du port série et vérifie la radio, sans la "
-                        "passer en émission.")));
+      Note(&dialogue, T(fiche, "Kept in ", "Gardé dans ") + Fichier_reglages() +
+                          T(fiche,
+                            ". OK chooses CAT keying in place of the serial port's lines "
+                            "and checks the radio, without keying it.",
+                            ". OK choisit la commande par CAT à la place des lignes du port "
+                            "série et vérifie la radio, sans la passer en émission.")));
   auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialogue);
   QObject::connect(boutons, &QDialogButtonBox::accepted, &dialogue, &QDialog::accept);
   QObject::connect(boutons, &QDialogButtonBox::rejected, &dialogue, &QDialog::reject);
