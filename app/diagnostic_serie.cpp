@@ -101,6 +101,14 @@ Texte Explication_echec_ouverture(int erreur, const std::string& peripherique, i
       return {};
     case EACCES:
     case EPERM:
+      // Joining root's group is no remedy: the device has to be given to
+      // the serial group, or another one chosen.
+      if (groupe == "root")
+        return langue.Choix("Permission refused on ", "Permission refusée sur ") + p +
+               langue.Choix(", which only root may open: " + autre +
+                                ", or have it given to the dialout group (a udev rule).",
+                            ", que seul root peut ouvrir : " + autre +
+                                ", ou faites-le donner au groupe dialout (une règle udev).");
       return langue.Choix("Permission refused on ", "Permission refusée sur ") + p +
              langue.Choix(": your user is not in the group " + groupe + ". Run: sudo usermod -aG " + groupe +
                               " $USER, then log out and in again.",

@@ -102,6 +102,11 @@ TEST(DiagnosticSerie, FailureCausesInBothLanguages) {
   EXPECT_EQ(Vers_utf8(Explication_echec_ouverture(EACCES, "/dev/ttyACM0", 1, std::nullopt, "uucp", Anglais)),
             "Permission refused on /dev/ttyACM0: your user is not in the group uucp. Run: sudo usermod -aG "
             "uucp $USER, then log out and in again.");
+  // A device only root may open: no group to join.
+  EXPECT_EQ(
+      Vers_utf8(Explication_echec_ouverture(EACCES, "/dev/ttyS0", 1, std::nullopt, "root", Francais)),
+      "Permission refusée sur /dev/ttyS0, que seul root peut ouvrir : attribuez un autre périphérique au "
+      "COM 1, ou faites-le donner au groupe dialout (une règle udev).");
 }
 
 TEST(DiagnosticSerie, HolderFoundByItsDescriptorsThroughTheByIdLink) {
