@@ -5,7 +5,8 @@
 // PTT at once (an open never keys, and a rig that cannot take a PTT command
 // fails to open); set and release PTT; release it and close the rig.
 // Collaborations: used by ManipulationSerie (manipulation_serie.h) in
-// place of the serial lines when CAT keying is chosen; Hamlib (libhamlib).
+// place of the serial lines when CAT keying is chosen; Hamlib (libhamlib),
+// loaded when first used.
 #pragma once
 
 #include <string>

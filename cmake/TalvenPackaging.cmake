@@ -113,9 +113,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TALVEN_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries' packages (Qt 6, ALSA, libsndfile, libsamplerate, Hamlib...) found
+# The libraries' packages (Qt 6, ALSA, libsndfile, libsamplerate...) found
 # by dpkg-shlibdeps from what the programs link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Hamlib (keying by CAT) is loaded when first used, so dpkg-shlibdeps does
+# not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhamlib4 (>= 4.5)")
 # Help opens the guide through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 include(CPack)
