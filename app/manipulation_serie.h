@@ -1,17 +1,20 @@
 // Keying of a transmitter without VOX through the DTR and RTS lines of a
-// serial port COM 1 to COM 4.
+// serial port COM 1 to COM 4, or by CAT through the radio's control port.
 //
 // Responsibilities: derive the selected port and its modem-control-register
 // address from the configuration byte; open the port exclusively (to reserve
 // it and to detect another program holding it), close it, test it with a text
-// for the status line; turn keying writes to the modem control register
+// for the status line, a failure followed by why and what to do
+// (diagnostic_serie.h); turn keying writes to the modem control register
 // (0x0B keyed, 0x08 released) into DTR and RTS of the opened port, OUT2
-// ignored. Opening, testing and closing never assert DTR or RTS: only the
-// keying writes do, and the port is released whenever it is closed or this
-// object goes away.
-// Collaborations: a `Pilote_serie` back-end (Linux driver or simulated),
-// owned by the caller; the port space hands it the writes to 0x3FC, 0x2FC,
-// 0x3EC and 0x2EC; the main window shows the texts.
+// ignored, or into the rig's PTT with CAT keying. Opening, testing and
+// closing never assert DTR or RTS nor set PTT: only the keying writes do,
+// and the port or rig is released whenever it is closed or this object goes
+// away.
+// Collaborations: a `Pilote_serie` back-end (Linux driver or simulated) and
+// a `Pilote_ptt` (Hamlib), owned by the caller; the port space hands it
+// the writes to 0x3FC, 0x2FC, 0x3EC and 0x2EC; the main window shows the
+// texts.
 //
 // Devices. COM 1 to COM 4 are /dev/ttyS0 to /dev/ttyS3 unless remapped, e.g.
 // for a USB serial adapter:
