@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
@@ -40,15 +41,22 @@ extern "C" void Gestionnaire_signal(int signal) {
 }  // namespace
 
 int Serie_linux::Ouverture(const std::string& peripherique) {
+  erreur_ = 0;
   const int fd = ::open(peripherique.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    // TIOCEXCL of another owner gives EBUSY here.
+    erreur_ = errno;
+    return -1;
+  }
   if (!::isatty(fd)) {  // not a serial device: there are no lines to drive
     ::close(fd);
+    erreur_ = ENOTTY;
     return -1;
   }
   // Another program holding the port keeps its lock (or its TIOCEXCL): fail
   // without touching its lines.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    erreur_ = errno == EWOULDBLOCK ? EBUSY : errno;
     ::close(fd);
     return -1;
   }

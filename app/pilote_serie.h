@@ -18,8 +18,15 @@ class Pilote_serie {
   virtual ~Pilote_serie() = default;
   // Opens `peripherique` (e.g. "/dev/ttyS0") for reading and writing,
   // exclusively, and drops DTR and RTS at once. Returns a handle >= 0, or -1
-  // when the device does not exist or another program holds it.
+  // when the device does not exist or another program holds it; then
+  // `Erreur` tells why.
   virtual int Ouverture(const std::string& peripherique) = 0;
+  // Why the last open failed, as an errno value: EACCES or EPERM (no right
+  // to the device), EBUSY (another program holds it, by TIOCEXCL or by its
+  // lock), ENOENT, ENODEV or ENXIO (no such device), ENOTTY (not a serial
+  // device), ...; 0 after a successful open or when the back-end cannot
+  // tell.
+  virtual int Erreur() const { return 0; }
   // Sets DTR and RTS of an open port (true = asserted, transmitter keyed).
   virtual void Lignes(int poignee, bool dtr, bool rts) = 0;
   // Drops DTR and RTS, then closes the port.
@@ -34,8 +41,12 @@ class Pilote_serie {
 class Serie_linux final : public Pilote_serie {
  public:
   int Ouverture(const std::string& peripherique) override;
+  int Erreur() const override { return erreur_; }
   void Lignes(int poignee, bool dtr, bool rts) override;
   void Fermeture(int poignee) override;
+
+ private:
+  int erreur_ = 0;
 };
 
 // Releases DTR and RTS of every open port when the program is stopped by a

@@ -1,6 +1,7 @@
 #include "app/serie_simulee.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace talven {
 
@@ -13,7 +14,12 @@ const Serie_simulee::Port* Serie_simulee::Trouve(int poignee) const {
 int Serie_simulee::Ouverture(const std::string& peripherique) {
   const bool deja_ouvert = std::any_of(ouverts_.begin(), ouverts_.end(),
                                        [&](const Port& p) { return p.peripherique == peripherique; });
-  if (!Existants.contains(peripherique) || Occupes.contains(peripherique) || deja_ouvert) return -1;
+  const auto refus = Refus.find(peripherique);
+  erreur_ = refus != Refus.end()                            ? refus->second
+            : !Existants.contains(peripherique)             ? ENOENT
+            : Occupes.contains(peripherique) || deja_ouvert ? EBUSY
+                                                            : 0;
+  if (erreur_ != 0) return -1;
   ouverts_.push_back({prochaine_poignee_, peripherique});
   Journal.push_back({Evenement::Ouverture, peripherique, false, false});
   return prochaine_poignee_++;

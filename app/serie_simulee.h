@@ -6,6 +6,7 @@
 // Collaborations: none.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,11 +28,15 @@ class Serie_simulee final : public Pilote_serie {
 
   // Devices that exist; all others fail to open.
   std::set<std::string> Existants{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
-  // Devices held by another program.
+  // Devices held by another program: their open fails with EBUSY.
   std::set<std::string> Occupes;
+  // Devices whose open fails with the errno given (EACCES, EBUSY, ENODEV,
+  // ...), whether they exist or not; a missing device gives ENOENT.
+  std::map<std::string, int> Refus;
   std::vector<Evenement> Journal;
 
   int Ouverture(const std::string& peripherique) override;
+  int Erreur() const override { return erreur_; }
   void Lignes(int poignee, bool dtr, bool rts) override;
   void Fermeture(int poignee) override;
 
@@ -49,6 +54,7 @@ class Serie_simulee final : public Pilote_serie {
 
   std::vector<Port> ouverts_;
   int prochaine_poignee_ = 3;
+  int erreur_ = 0;
 };
 
 }  // namespace talven

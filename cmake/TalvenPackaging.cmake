@@ -103,8 +103,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "radio: differential BPSK at 10 bauds carrying text. It runs beside a"
   "short-wave receiver and transmitter through the sound card: it shows the"
   "audio spectrum, tunes by a click on the signal, decodes the text, and"
-  "transmits typed text and stored sequences, the transmitter keyed by VOX or"
-  "by the DTR and RTS lines of a serial port."
+  "transmits typed text and stored sequences, the transmitter keyed by VOX,"
+  "by the DTR and RTS lines of a serial port or by CAT through Hamlib."
   "."
   "The package holds the windowed program talven, the command-line modem"
   "talven-modem and the operator's guide in English and French.")
@@ -116,6 +116,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries' packages (Qt 6, ALSA, libsndfile, libsamplerate...) found
 # by dpkg-shlibdeps from what the programs link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Hamlib (keying by CAT) is loaded when first used, so dpkg-shlibdeps does
+# not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhamlib4 (>= 4.5)")
 # Help opens the guide through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 include(CPack)

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libasound2-dev libasound2-plugins alsa-utils
   libsndfile1-dev libsamplerate0-dev libdivide-dev
+  # Keying a transmitter by CAT (its dummy rig for the tests).
+  libhamlib-dev
   pulseaudio pulseaudio-utils
   # Qt 6 and its tests: QtTest, QtDBus and the platform plugins (offscreen,
   # xcb) come with qt6-base-dev and are named so that they stay; a private

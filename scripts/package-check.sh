@@ -76,7 +76,7 @@ check "package version $version" test "$(field Version)" = "$version"
 check "section hamradio" test "$(field Section)" = hamradio
 check "maintainer set" test -n "$(field Maintainer)"
 check "recommends xdg-utils" grep -qw xdg-utils <<<"$(field Recommends)"
-for library in libqt6widgets6 libqt6dbus6 libasound2 libsndfile1 libsamplerate0; do
+for library in libqt6widgets6 libqt6dbus6 libasound2 libsndfile1 libsamplerate0 libhamlib4; do
   check "depends on $library" grep -qw "$library" <<<"$(field Depends)"
 done
 

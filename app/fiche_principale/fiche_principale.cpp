@@ -26,6 +26,8 @@ constexpr Texte_menu Legendes_menu[] = {
     {E::COM2, "COM 2", "COM 2"},
     {E::COM3, "COM 3", "COM 3"},
     {E::COM4, "COM 4", "COM 4"},
+    {E::Manipulation_cat, "CAT (Hamlib)", "CAT (Hamlib)"},
+    {E::Attribution_ports, "Devices of COM 1 to COM 4", "Périphériques des COM 1 à COM 4"},
     {E::Mixer, "&Mixer", "&Table de mixage"},
     {E::Software_adjustment, "Software adjustment", "Réglage par le logiciel"},
     {E::User_adjustment, "User adjustment", "Réglage par l'utilisateur"},
@@ -81,6 +83,10 @@ constexpr Texte_menu Bulles_menu[] = {
     {E::Portserie,
      "Selection of the serial port on which the DTR/RQS pins are activated (in case of no VOX available)",
      "Port série choisi sur lequel les broches DTR/RQS sont activées (en cas de défaut de VOX)"},
+    {E::Manipulation_cat, "Keying by a command on the radio's control (CAT) port, through Hamlib",
+     "Passage en émission par une commande sur le port de contrôle (CAT) de la radio, par Hamlib"},
+    {E::Attribution_ports, "The serial device (USB adapter, ...) behind each of COM 1 to COM 4",
+     "Le périphérique série (adaptateur USB, ...) derrière chacun des COM 1 à COM 4"},
     {E::Mixer,
      "Software adjustment of the mixer (Sound Input, Input level and Speaker out) or user adjustment",
      "Réglage de la table de mixage par le logiciel (Entrée son, Niveau d'entrée et Niveau de sortie) ou par "
@@ -229,8 +235,10 @@ void FichePrincipale::Application_langue() {
 
 void FichePrincipale::Choix_port_serie() {
   const uint8_t octet = Octet(5);
-  Marquage(E::Aucun_port_serie, octet == Aucun_port);
-  for (int n = 1; n <= 4; ++n) Marquage(Ports[n - 1], octet == n);
+  const bool cat = station.manipulation.Manipulation_cat();
+  Marquage(E::Aucun_port_serie, octet == Aucun_port && !cat);
+  for (int n = 1; n <= 4; ++n) Marquage(Ports[n - 1], octet == n && !cat);
+  Marquage(E::Manipulation_cat, cat);
   station.Choix_port_serie(octet);
 }
 
@@ -320,6 +328,7 @@ void FichePrincipale::Francais1Click() {
 }
 
 void FichePrincipale::Aucun_port_serieClick() {
+  Fin_manipulation_cat();
   Ecriture_octet(5, Aucun_port);
   Choix_port_serie();
   station.configuration.Sauvegarde_configuration();
@@ -327,6 +336,7 @@ void FichePrincipale::Aucun_port_serieClick() {
 
 void FichePrincipale::COMClick(int n) {
   if (n < 1 || n > 4) return;
+  Fin_manipulation_cat();
   Ecriture_octet(5, static_cast<uint8_t>(n));
   Choix_port_serie();
   vue_.Label1(station.manipulation.Test_port_serie(station.langue));
@@ -540,6 +550,63 @@ bool FichePrincipale::Pas_morse() {
   morse.Fin();
   vue_.Label2({});
   return false;
+}
+
+// --- Keying devices and CAT ---
+
+void FichePrincipale::Attribution_portsClick() {
+  vue_.Fenetre_attribution_ports();
+}
+
+void FichePrincipale::Manipulation_catClick() {
+  vue_.Fenetre_manipulation_cat();
+}
+
+std::vector<Peripherique_serie> FichePrincipale::Peripheriques_proposes() const {
+  return Liste_peripheriques_serie(Racine_peripheriques);
+}
+
+std::string FichePrincipale::Nom_modele_cat(int modele) {
+  return Nom_modele_hamlib(modele);
+}
+
+bool FichePrincipale::Ecriture_ports(const Valeurs_ports& valeurs) {
+  const std::string chemin = Chemin_ports_conf();
+  std::string erreur = "neither XDG_CONFIG_HOME nor HOME is set";
+  if (!chemin.empty() && Ecriture_ports_conf(chemin, valeurs, erreur)) return true;
+  station.boite.Message(station.langue.Choix("The keying settings could not be written to ",
+                                             "Les réglages de manipulation n'ont pu être écrits dans ") +
+                        Depuis_utf8(chemin.empty() ? "ports.conf" : chemin) + " (" + Depuis_utf8(erreur) +
+                        ").");
+  return false;
+}
+
+bool FichePrincipale::Attribution_port(int n, const std::string& peripherique) {
+  if (n < 1 || n > 4 || peripherique.empty()) return false;
+  station.manipulation.Attribution(n, peripherique);
+  const bool ecrit = Ecriture_ports({{"COM" + std::to_string(n), peripherique}});
+  if (!station.manipulation.Manipulation_cat() && Octet(5) == n)
+    vue_.Label1(station.manipulation.Test_port_serie(station.langue));
+  return ecrit;
+}
+
+bool FichePrincipale::Choix_manipulation_cat(int modele, const std::string& port) {
+  station.manipulation.Choix_cat(true, modele, port);
+  const bool ecrit =
+      Ecriture_ports({{"KEYING", "CAT"}, {"CAT_MODEL", std::to_string(modele)}, {"CAT_PORT", port}});
+  Ecriture_octet(5, Aucun_port);
+  Choix_port_serie();
+  vue_.Label1(station.manipulation.Test_port_serie(station.langue));
+  station.configuration.Sauvegarde_configuration();
+  return ecrit;
+}
+
+void FichePrincipale::Fin_manipulation_cat() {
+  if (!station.manipulation.Manipulation_cat()) return;
+  const Correspondance_ports& p = station.manipulation.Ports();
+  station.manipulation.Choix_cat(false, p.Modele_cat, p.Port_cat);
+  // The rig model and port stay in the file for the next time.
+  Ecriture_ports({{"KEYING", ""}});
 }
 
 void FichePrincipale::Abandon_du_logicielClick() {

@@ -31,6 +31,7 @@
 
 #include "app/economiseur_ecran.h"
 #include "app/emission_morse.h"
+#include "app/fichier_ports.h"
 #include "app/station/station.h"
 #include "app/verifications_demarrage.h"
 #include "files/configuration_sequences.h"
@@ -52,6 +53,9 @@ enum class ElementMenu {
   COM2,
   COM3,
   COM4,
+  // Keying devices and CAT keying, in the serial-port menu.
+  Manipulation_cat,
+  Attribution_ports,
   Mixer,
   Software_adjustment,
   User_adjustment,
@@ -122,6 +126,13 @@ class VueFichePrincipale : public Ligne_etat {
   virtual void Aide(const Langue& langue) = 0;
   // The main window closes: the program ends.
   virtual void Fermeture() = 0;
+
+  // --- Keying devices and CAT ---
+  // The dialog mapping COM 1 .. COM 4 to devices (it calls
+  // `FichePrincipale::Attribution_port`), and the one choosing CAT keying's
+  // rig model and port (`FichePrincipale::Choix_manipulation_cat`).
+  virtual void Fenetre_attribution_ports() {}
+  virtual void Fenetre_manipulation_cat() {}
 };
 
 // One item of the "Sound card" menu.
@@ -200,6 +211,26 @@ class FichePrincipale final : public Application_reglages {
   static ElementMenu Element_niveau_entree(uint8_t octet);
   static ElementMenu Element_niveau_sortie(uint8_t octet);
 
+  // --- Keying devices and CAT ---
+  void Attribution_portsClick();
+  void Manipulation_catClick();
+  // The devices offered for a COM port or the CAT port, found under
+  // `Racine_peripheriques`.
+  std::vector<Peripherique_serie> Peripheriques_proposes() const;
+  std::string Racine_peripheriques = "/dev";
+  // Maps COM n (1 .. 4) to `peripherique`, in force at once and written to
+  // ports.conf (its other lines kept); when n is the selected port it is
+  // checked and the outcome shown in the status line. False, with a
+  // message box, when ports.conf could not be written (the mapping holds
+  // for this run all the same).
+  bool Attribution_port(int n, const std::string& peripherique);
+  // CAT keying through rig `modele` on `port`: KEYING=CAT, CAT_MODEL and
+  // CAT_PORT written to ports.conf, no serial port in the configuration,
+  // the rig checked in the status line. False as above.
+  bool Choix_manipulation_cat(int modele, const std::string& port);
+  // "Maker Model" of a Hamlib rig model number, empty when unknown.
+  static std::string Nom_modele_cat(int modele);
+
   // --- Application_reglages ---
   void Application_langue() override;
   void Application_mixer() override;
@@ -243,6 +274,10 @@ class FichePrincipale final : public Application_reglages {
   bool Ouverture_port_avant_fenetre();
   // Opening the transceiver window in master or slave mode.
   void Ouverture_transceiver(bool maitre);
+  // Writes `valeurs` into ports.conf; false with a message box on failure.
+  bool Ecriture_ports(const Valeurs_ports& valeurs);
+  // CAT keying turned off (a serial port or none chosen), ports.conf told.
+  void Fin_manipulation_cat();
 
   Economiseur_ecran& economiseur_;
   VueFichePrincipale& vue_;

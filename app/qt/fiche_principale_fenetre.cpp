@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "app/aide.h"
+#include "app/qt/dialogues_manipulation.h"
 #include "common/qt/polices_qt.h"
 #include "common/qt/texte_qt.h"
 
@@ -34,6 +35,8 @@ constexpr const char* Historique =
     "- First version for Linux: the sound card through ALSA (PulseAudio and\n"
     "  PipeWire included), the mixer through ALSA's simple mixer, keying by the\n"
     "  DTR and RTS lines of a serial port through the serial driver.\n"
+    "- COM 1 to COM 4 mapped to any serial device from the menu; keying by CAT\n"
+    "  through Hamlib; a port that cannot be opened says why and what to do.\n"
     "- The transceiver window draws the spectrum at the screen's resolution and\n"
     "  sleeps while the sound card has nothing new.\n"
     "- The screen saver is held off while the transceiver window is open,\n"
@@ -155,6 +158,8 @@ void TForm1::Construction_menu() {
   for (int n = 1; n <= 4; ++n)
     Element(port, static_cast<E>(static_cast<int>(E::COM1) + n - 1), noms_com[n - 1],
             [&f, n] { f.COMClick(n); });
+  Element(port, E::Manipulation_cat, "Manipulation_cat", [&f] { f.Manipulation_catClick(); });
+  Element(port, E::Attribution_ports, "Attribution_ports", [&f] { f.Attribution_portsClick(); });
 
   QMenu* mixer = sous_menu(E::Mixer, "Mixer");
   Element(mixer, E::Software_adjustment, "Software_adjustment", [&f] { f.Software_adjustmentClick(); });
@@ -354,6 +359,16 @@ void TForm1::Fermeture() {
   morse_->stop();
   close();
   QCoreApplication::exit(0);
+}
+
+// --- Keying devices and CAT ---
+
+void TForm1::Fenetre_attribution_ports() {
+  Dialogue_attribution_ports(this, fiche);
+}
+
+void TForm1::Fenetre_manipulation_cat() {
+  Dialogue_manipulation_cat(this, fiche);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

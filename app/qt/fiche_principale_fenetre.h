@@ -81,6 +81,10 @@ class TForm1 final : public QMainWindow, private VueFichePrincipale {
   void Aide(const Langue& langue) override;
   void Fermeture() override;
 
+  // --- Keying devices and CAT ---
+  void Fenetre_attribution_ports() override;
+  void Fenetre_manipulation_cat() override;
+
   void Construction_menu();
   QAction* Element(QMenu* menu, ElementMenu element, const char* nom, std::function<void()> action);
   void Survol(QAction* action);

@@ -85,13 +85,16 @@ Station::Station(const Parametres_station& p, Boite_messages& boite_messages)
       carte_(Carte_choisie(p, Peripherique_choisi(p, reglages_), carte_simulee_)),
       pilote_mixer_(Mixer_choisi(p, carte_->Nom(), mixer_simule_)),
       pilote_serie_(Serie_choisie(p, serie_simulee_)),
+      // The simulated station keys Hamlib's dummy rig, never a real one.
+      ptt_(p.serie == Parametres_station::Serie::Simulee),
       haut_parleur_(Haut_parleur_choisi(p)),
       boite(boite_messages),
       langue{p.langue},
       wave(*carte_, boite),
       mixer(pilote_mixer_.get()),
       pascal(p.haut_parleur != nullptr ? p.haut_parleur : haut_parleur_.get(), p.horloge),
-      manipulation(*pilote_serie_, p.ports ? *p.ports : Correspondance_ports::Chargement()),
+      manipulation(*pilote_serie_, p.ports ? *p.ports : Correspondance_ports::Chargement(),
+                   p.ptt != nullptr ? p.ptt : &ptt_),
       enregistrement(boite, p.qso),
       fichiers(boite, p.repertoire, p.disque),
       configuration(fichiers, boite, langue, relais_reglages_),
@@ -134,8 +137,7 @@ void Station::Choix_port_serie(uint8_t octet) {
 }
 
 bool Station::Ouverture_port_serie() {
-  if (!manipulation.Port_serie_actif) return true;
-  return manipulation.Ouverture_port_serie(manipulation.Port_serie);
+  return manipulation.Ouverture_selection();
 }
 
 void Station::Fermeture_port_serie() {

@@ -4,7 +4,8 @@
 //
 // Responsibilities: choose and build the back-ends (sound card: ALSA device
 // by name or the simulated card; mixer: ALSA, simulated or none; serial
-// keying: the Linux driver or the simulated one; PC speaker: the Linux
+// keying: the Linux driver or the simulated one, and CAT keying through
+// Hamlib or its dummy rig; PC speaker: the Linux
 // back-ends or silence), then the layers over them in order (wave streaming,
 // mixer control, port space with the keying attached, QSO record, language,
 // the eight sequence texts) and the engine with its clock and its transmit
@@ -29,6 +30,7 @@
 #include "app/haut_parleur.h"
 #include "app/horloge.h"
 #include "app/manipulation_serie.h"
+#include "app/pilote_ptt.h"
 #include "app/pilote_serie.h"
 #include "app/reglages_utilisateur.h"
 #include "app/serie_simulee.h"
@@ -82,6 +84,9 @@ struct Parametres_station {
   // COM 1 to COM 4 devices; the defaults, the user's ports.conf and the
   // environment when not given.
   std::optional<Correspondance_ports> ports;
+  // CAT keying's back-end, not owned, when not null (a test's recorder);
+  // otherwise Hamlib, with its dummy rig for `Serie::Simulee`.
+  Pilote_ptt* ptt = nullptr;
   // Minutes of idle transmission before the transmit watchdog ends it, 0
   // (off) to `GardeEmission::Minutes_maximales`; the user's talven.conf
   // (10 without one) when not given.
@@ -124,8 +129,8 @@ class Station {
   // COM 1..4, any other value for none); the engine keys through it from
   // now on. Nothing is opened.
   void Choix_port_serie(uint8_t octet);
-  // Opens the chosen port exclusively (never keying it); true when none is
-  // chosen or it opened.
+  // Opens the chosen port exclusively, or the rig for CAT keying (never
+  // keying either); true when none is chosen or it opened.
   bool Ouverture_port_serie();
   void Fermeture_port_serie();
 
@@ -175,6 +180,9 @@ class Station {
   Liste_peripheriques_son* liste_ = nullptr;
   std::unique_ptr<Pilote_mixer> pilote_mixer_;
   std::unique_ptr<Pilote_serie> pilote_serie_;
+  // CAT keying through Hamlib (its dummy rig for the simulated serial
+  // back-end).
+  Ptt_hamlib ptt_;
   std::unique_ptr<talven::Haut_parleur> haut_parleur_;
   // The clock when the parameters name none.
   Horloge_datee_monotone horloge_monotone_;

@@ -1,5 +1,6 @@
 #include "app/manipulation_serie.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -133,14 +134,20 @@ TEST(ManipulationSerie, TestTextsInBothLanguagesAndTheTestNeverKeys) {
       {5, false, Francais, "Pas de port série sélectionné."},
       {3, false, Anglais, "Success when opening the serial port COM 3."},
       {3, false, Francais, "Réussite de l'ouverture du port série COM 3."},
-      {2, true, Anglais, "Failure when opening the serial port COM 2. May be, is'nt it the mouse?"},
-      {2, true, Francais, "Echec de l'ouverture du port série COM 2. Serait-ce la souris?"},
+      {2, true, Anglais,
+       "Failure when opening the serial port COM 2. May be, is'nt it the mouse? /dev/ttyS1 is held by "
+       "another "
+       "program. Close it, then try again."},
+      {2, true, Francais,
+       "Echec de l'ouverture du port série COM 2. Serait-ce la souris? /dev/ttyS1 est tenu par un autre "
+       "programme. Fermez-le, puis réessayez."},
   };
   for (const Cas& k : cas) {
     SCOPED_TRACE(k.texte);
     Serie_simulee s;
     if (k.occupe) s.Occupes.insert("/dev/ttyS1");
     ManipulationSerie m(s, {});
+    m.Racine_proc = "/talven-no-proc";  // no holder to name
     m.Choix_port_serie(k.octet);
     EXPECT_EQ(Vers_utf8(m.Test_port_serie(k.langue)), k.texte);
     EXPECT_EQ(s.Ouverts(), 0u);
@@ -210,9 +217,16 @@ TEST_F(PseudoTerminal, PortHeldByAnotherOwnerFailsToOpenUntilReleased) {
   ManipulationSerie second(linux_, ports_);
   second.Choix_port_serie(1);
   ASSERT_TRUE(premier.Ouverture_port_serie(1));
-  EXPECT_EQ(Vers_utf8(second.Test_port_serie(Francais)),
-            "Echec de l'ouverture du port série COM 1. Serait-ce la souris?");
+  EXPECT_EQ(Vers_utf8(second.Test_port_serie(Francais))
+                .rfind("Echec de l'ouverture du port série COM 1. Serait-ce la souris? ", 0),
+            0u);
   EXPECT_FALSE(second.Ouverture_port_serie(1));
+  // The driver says the port is busy, and the holder (this very process) is
+  // found by its descriptors.
+  EXPECT_EQ(second.Erreur_ouverture(), EBUSY);
+  EXPECT_NE(Vers_utf8(second.Explication_echec(Anglais)).find(" is held by talven_app_test"),
+            std::string::npos)
+      << Vers_utf8(second.Explication_echec(Anglais));
   premier.Fermeture_port_serie();
   EXPECT_EQ(Vers_utf8(second.Test_port_serie(Anglais)), "Success when opening the serial port COM 1.");
   EXPECT_TRUE(second.Ouverture_port_serie(1));
@@ -223,7 +237,9 @@ TEST_F(PseudoTerminal, MissingDeviceOrNonTerminalFailsToOpen) {
   ports_.Peripheriques[2] = "/dev/null";
   ManipulationSerie m(linux_, ports_);
   EXPECT_FALSE(m.Ouverture_port_serie(2));
+  EXPECT_EQ(m.Erreur_ouverture(), ENOENT);
   EXPECT_FALSE(m.Ouverture_port_serie(3));
+  EXPECT_EQ(m.Erreur_ouverture(), ENOTTY);
   EXPECT_EQ(m.Poignee(), -1);
 }
 

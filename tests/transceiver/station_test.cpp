@@ -6,14 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/support/boite_messages_enregistreuse.h"
+#include "tests/support/ptt_enregistreur.h"
 
 namespace talven {
 namespace {
@@ -68,6 +71,47 @@ TEST(Station, KeysTheChosenPortThroughTheEngine) {
   m.Arret_sans_retour_au_menu();
   ASSERT_FALSE(m.Emission_active);
   EXPECT_FALSE(serie.Journal.back().dtr || serie.Journal.back().rts);
+  EXPECT_TRUE(boite.messages.empty());
+}
+
+// CAT keying: the engine keys and releases the rig (Hamlib's dummy rig
+// behind a recorder) where it would the serial lines, keyed before any
+// audio is played; the serial lines are never touched.
+TEST(Station, KeysTheRigByCatThroughTheEngine) {
+  test::Boite_messages_enregistreuse boite;
+  test::Ptt_enregistreur ptt;
+  Parametres_station p;
+  p.ports = Correspondance_ports{};
+  p.ports->Cat = true;
+  p.ports->Modele_cat = Ptt_hamlib::Modele_factice;
+  p.ptt = &ptt;
+  Station station(p, boite);
+  station.Carte_simulee()->Sortie_memoire();
+  std::vector<size_t> joues;  // bytes played at each event of the rig
+  ptt.Temoin = [&](const test::Ptt_enregistreur::Evenement&) {
+    joues.push_back(station.Carte_simulee()->Octets_joues().size());
+  };
+  station.Choix_port_serie(5);
+  ASSERT_TRUE(station.Ouverture_port_serie());
+  TraducteurEditeurPsk& m = station.moteur;
+  m.A_l_activation_de_la_fiche();
+  m.Passage_emission();
+  ASSERT_TRUE(m.Emission_active);
+  EXPECT_TRUE(ptt.rig.Lecture_emission());
+  m.Arret_sans_retour_au_menu();
+  ASSERT_FALSE(m.Emission_active);
+  EXPECT_FALSE(ptt.rig.Lecture_emission());
+  station.Fermeture_port_serie();
+  using Ev = test::Ptt_enregistreur::Evenement;
+  // Reception's start releases first, as it does the serial lines.
+  ASSERT_GE(ptt.Journal.size(), 4u);
+  EXPECT_EQ(ptt.Journal.front(), (Ev{Ev::Ouverture, false}));
+  const auto cle = std::find(ptt.Journal.begin(), ptt.Journal.end(), Ev{Ev::Emission, true});
+  ASSERT_NE(cle, ptt.Journal.end());
+  EXPECT_EQ(joues[static_cast<size_t>(cle - ptt.Journal.begin())], 0u);
+  EXPECT_EQ(ptt.Journal.back(), (Ev{Ev::Fermeture, false}));
+  EXPECT_EQ(ptt.Journal[ptt.Journal.size() - 2], (Ev{Ev::Emission, false}));
+  EXPECT_TRUE(station.Serie_simulee_()->Journal.empty());
   EXPECT_TRUE(boite.messages.empty());
 }
 

@@ -102,6 +102,8 @@ struct Banc {
     p.repertoire = rep.Chemin();
     p.ports = Correspondance_ports{};
     station = std::make_unique<Station>(p, boite);
+    // A busy port's holder is not looked for among this machine's processes.
+    station->manipulation.Racine_proc = "/talven-no-proc";
     carte().Sortie_memoire();
     fiche = std::make_unique<FichePrincipale>(*station, economiseur, vue);
   }
@@ -491,10 +493,15 @@ TEST(FichePrincipale, FailedCheckKeepsTheWindowClosed) {
   const Cas cas[] = {
       {"port held, English", 1, [](Banc& b) { b.serie().Occupes.insert("/dev/ttyS1"); },
        &FichePrincipale::Traducteur_Editeur_MasterClick,
-       "The selected serial port (COM 2) cannot be opened. May be, is'nt it the mouse?"},
+       "The selected serial port (COM 2) cannot be opened. May be, is'nt it the mouse?\n\n/dev/ttyS1 is held "
+       "by "
+       "another program. Close it, then try again."},
       {"port missing, French", 2, [](Banc& b) { b.serie().Existants.erase("/dev/ttyS1"); },
        &FichePrincipale::Traducteur_Editeur_SlaveClick,
-       "Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?"},
+       "Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?\n\n/dev/ttyS1 est absent "
+       ": "
+       "l'interface est débranchée. Branchez-la, ou attribuez un autre périphérique au COM 2 (menu Port "
+       "série)."},
       {"input busy", 1, [](Banc& b) { b.carte().Definir_occupe(Sens::Entree, true); },
        &FichePrincipale::Traducteur_Editeur_MasterClick,
        "Impossible working because the Line in of the sound card is yet used by another application."},
@@ -662,8 +669,10 @@ TEST(FichePrincipale, MorseEndsBeforeKeyingWhenThePortCannotBeOpened) {
   b.serie().Occupes.insert("/dev/ttyS1");
   b.station->configuration.Textes_sequences[6] = "CQ";
   b.fiche->CW_transmission_of_sequenceClick(7);
-  EXPECT_THAT(b.boite.En_utf8(),
-              ElementsAre("Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?"));
+  EXPECT_THAT(
+      b.boite.En_utf8(),
+      ElementsAre("Le port série sélectionné (COM 2) ne peut être ouvert. Serait-ce la souris?\n\n/dev/ttyS1 "
+                  "est tenu par un autre programme. Fermez-le, puis réessayez."));
   EXPECT_THAT(b.vue.label2, ElementsAre("<Echap> pour arrêter la transmission CW", ""));
   EXPECT_EQ(b.vue.debuts_morse, 0);
   EXPECT_FALSE(b.fiche->morse.Actif());
@@ -890,6 +899,73 @@ TEST(FichePrincipaleCarteSon, TheChoiceIsKeptInTalvenConfForTheNextStart) {
   reel.peripherique = "pulse";
   EXPECT_EQ(Station(reel, boite).Carte().Nom(), "pulse");
   EXPECT_THAT(boite.messages, IsEmpty());
+}
+
+// A COM port mapped from the menu is in force at once and written to
+// ports.conf beside its other lines; the selected port is checked.
+TEST(FichePrincipale, PortMappedFromTheMenuIsKeptAndUsedAtOnce) {
+  Banc b;
+  const Variable xdg("XDG_CONFIG_HOME", b.rep.Chemin() + "/xdg");
+  std::filesystem::create_directories(b.rep.Chemin() + "/xdg/talven");
+  b.rep.Ecrire("xdg/talven/ports.conf", "# my interface\nCOM1=/dev/ttyS0\n");
+  b.Demarrage(Octets({1, 120, 1, 2, 2, 1, 1}));  // COM 2
+  b.serie().Existants.insert("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  EXPECT_TRUE(b.fiche->Attribution_port(2, "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"));
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"),
+            "# my interface\nCOM1=/dev/ttyS0\nCOM2=/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\n");
+  EXPECT_THAT(b.vue.label1, ElementsAre("Success when opening the serial port COM 2."));
+  ASSERT_TRUE(b.station->Ouverture_port_serie());
+  EXPECT_EQ(b.serie().Journal.back().peripherique, "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+  // Another port than the selected one: written, nothing checked.
+  EXPECT_TRUE(b.fiche->Attribution_port(3, "/dev/ttyACM0"));
+  EXPECT_EQ(b.vue.label1.size(), 1u);
+  EXPECT_EQ(b.station->manipulation.Ports().Peripheriques[2], "/dev/ttyACM0");
+  EXPECT_FALSE(b.fiche->Attribution_port(5, "/dev/ttyACM0"));
+  EXPECT_THAT(b.boite.En_utf8(), IsEmpty());
+}
+
+TEST(FichePrincipale, PortsConfThatCannotBeWrittenIsReportedAndTheMappingHolds) {
+  Banc b;
+  const Variable xdg("XDG_CONFIG_HOME", b.rep.Chemin() + "/xdg");
+  std::filesystem::create_directories(b.rep.Chemin() + "/xdg");
+  b.rep.Ecrire("xdg/talven", "a file where the folder should be");
+  b.Demarrage(Octets({2, 120, 1, 2, 1, 1, 1}));  // French, COM 1
+  EXPECT_FALSE(b.fiche->Attribution_port(1, "/dev/ttyS2"));
+  const std::string xdg_talven = b.rep.Chemin() + "/xdg/talven";
+  EXPECT_THAT(b.boite.En_utf8(),
+              ElementsAre("Les réglages de manipulation n'ont pu être écrits dans " + xdg_talven +
+                          "/ports.conf (" + xdg_talven + ": Not a directory)."));
+  EXPECT_EQ(b.station->manipulation.Ports().Peripheriques[0], "/dev/ttyS2");
+}
+
+// CAT keying chosen from the menu: marked, kept in ports.conf, checked on
+// the dummy rig; a serial port chosen again turns it off and keeps the rig.
+TEST(FichePrincipale, CatKeyingChosenFromTheMenuAndLeftForASerialPort) {
+  Banc b;
+  const Variable xdg("XDG_CONFIG_HOME", b.rep.Chemin() + "/xdg");
+  b.Demarrage(Octets({1, 120, 1, 2, 3, 1, 1}));  // COM 3
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)");
+  EXPECT_TRUE(b.fiche->Choix_manipulation_cat(Ptt_hamlib::Modele_factice, "/dev/ttyUSB0"));
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)...selected");
+  EXPECT_EQ(b.L(E::COM3), "COM 3");
+  EXPECT_EQ(b.L(E::Aucun_port_serie), "None");
+  EXPECT_EQ(b.Configuration_disque(), Octets({1, 120, 1, 2, 5, 1, 1}));
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"), "KEYING=CAT\nCAT_MODEL=1\nCAT_PORT=/dev/ttyUSB0\n");
+  EXPECT_THAT(
+      b.vue.label1,
+      ElementsAre("Success when opening the radio for CAT keying (Hamlib rig model 1 on /dev/ttyUSB0)."));
+  EXPECT_TRUE(b.station->manipulation.Port_serie_actif);
+  // What the next start reads.
+  EXPECT_TRUE(Correspondance_ports::Chargement().Cat);
+
+  b.fiche->COMClick(1);
+  EXPECT_EQ(b.L(E::Manipulation_cat), "CAT (Hamlib)");
+  EXPECT_EQ(b.L(E::COM1), "COM 1...selected");
+  EXPECT_EQ(b.rep.Lire("xdg/talven/ports.conf"), "CAT_MODEL=1\nCAT_PORT=/dev/ttyUSB0\n");
+  EXPECT_EQ(b.station->manipulation.Adresse_MCR, 0x3FC);
+  EXPECT_FALSE(b.station->manipulation.Manipulation_cat());
+  EXPECT_TRUE(b.serie().Jamais_manipule());
+  EXPECT_THAT(b.boite.En_utf8(), IsEmpty());
 }
 
 }  // namespace

@@ -6,16 +6,22 @@
 #include "app/qt/fiche_principale_fenetre.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,6 +57,8 @@ const Item Items[] = {
     {"COM2", "Portserie", "COM 2", "COM 2"},
     {"COM3", "Portserie", "COM 3", "COM 3"},
     {"COM4", "Portserie", "COM 4", "COM 4"},
+    {"Manipulation_cat", "Portserie", "CAT (Hamlib)", "CAT (Hamlib)"},
+    {"Attribution_ports", "Portserie", "Devices of COM 1 to COM 4", "Périphériques des COM 1 à COM 4"},
     {"Mixer", "", "&Mixer", "&Table de mixage"},
     {"Software_adjustment", "Mixer", "Software adjustment...selected", "Réglage par le logiciel...choisi"},
     {"User_adjustment", "Mixer", "User adjustment", "Réglage par l'utilisateur"},
@@ -450,6 +458,73 @@ class FenetreFichePrincipale : public QObject {
       QCOMPARE(l2->geometry(), b.w<QPlainTextEdit>("Memo1")->geometry());
       QVERIFY2(l2->heightForWidth(l2->width()) <= l2->height(), qPrintable(l2->text()));
       l2->hide();
+      // The longest check of the serial port: a refusal and what to do.
+      Serie_simulee& serie = *b.station->Serie_simulee_();
+      serie.Refus["/dev/ttyS3"] = EBUSY;
+      b.station->manipulation.Racine_proc = b.dossier.path().toStdString();
+      QDir(b.dossier.path()).mkpath(QStringLiteral("812/fd"));
+      QFile comm(b.dossier.filePath(QStringLiteral("812/comm")));
+      QVERIFY(comm.open(QIODevice::WriteOnly));
+      comm.write("ModemManager\n");
+      comm.close();
+      b.a("COM4")->trigger();
+      QVERIFY2(l1->text().contains(QStringLiteral("ModemManager")), qPrintable(l1->text()));
+      QVERIFY2(l1->heightForWidth(l1->width()) <= l1->height(), qPrintable(l1->text()));
+      serie.Refus.clear();
+      b.a("Aucun_port_serie")->trigger();
+    }
+  }
+
+  // The keying dialogs: the device chosen for a COM port is in force and
+  // kept; CAT keying chosen on Hamlib's dummy rig is checked in the status
+  // line without keying.
+  void keyingDialogsApplyAndKeepTheChoice() {
+    // An earlier test's exit (QCoreApplication::exit outside any event
+    // loop) leaves Qt's quit flag set, which would end the next modal loop
+    // at once; an application loop run and quit clears it.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    Banc b;
+    const QByteArray ancien = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", b.dossier.filePath(QStringLiteral("xdg")).toLocal8Bit());
+    b.station->Serie_simulee_()->Existants.insert("/dev/ttyUSB7");
+    b.a("COM2")->trigger();
+    QTimer::singleShot(0, [] {
+      QWidget* d = QApplication::activeModalWidget();
+      QVERIFY(d != nullptr && d->objectName() == QStringLiteral("Attribution_ports"));
+      auto* com2 = d->findChild<QComboBox*>(QStringLiteral("COM2"));
+      QVERIFY(com2 != nullptr);
+      QCOMPARE(com2->currentText(), QStringLiteral("/dev/ttyS1"));
+      com2->setCurrentText(QStringLiteral("/dev/ttyUSB7"));
+      d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    b.a("Attribution_ports")->trigger();
+    QCOMPARE(b.station->manipulation.Ports().Peripheriques[1], std::string("/dev/ttyUSB7"));
+    QCOMPARE(b.Label1()->text(), QStringLiteral("Success when opening the serial port COM 2."));
+    QFile conf(b.dossier.filePath(QStringLiteral("xdg/talven/ports.conf")));
+    QVERIFY(conf.open(QIODevice::ReadOnly));
+    QCOMPARE(conf.readAll(), QByteArray("COM2=/dev/ttyUSB7\n"));
+    conf.close();
+
+    QTimer::singleShot(0, [] {
+      QWidget* d = QApplication::activeModalWidget();
+      QVERIFY(d != nullptr && d->objectName() == QStringLiteral("Manipulation_cat"));
+      auto* modele = d->findChild<QSpinBox*>(QStringLiteral("Modele_cat"));
+      QVERIFY(modele != nullptr);
+      modele->setValue(1);
+      QCOMPARE(d->findChild<QLabel*>(QStringLiteral("Nom_modele_cat"))->text(),
+               QStringLiteral("Hamlib Dummy"));
+      d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    b.a("Manipulation_cat")->trigger();
+    QCOMPARE(b.a("Manipulation_cat")->text(), QStringLiteral("CAT (Hamlib)...selected"));
+    QVERIFY2(b.Label1()->text().startsWith(QStringLiteral("Success when opening the radio for CAT keying")),
+             qPrintable(b.Label1()->text()));
+    QVERIFY(!b.Manipule());
+    if (ancien.isNull()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", ancien);
     }
   }
 };
