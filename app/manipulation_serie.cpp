@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/fichier_reglages.h"
 #include "app/reglages_utilisateur.h"
 
 namespace talven {
@@ -16,13 +17,6 @@ namespace {
 
 constexpr uint16_t Adresses_base[4] = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
 
-std::string_view Sans_espaces(std::string_view s) {
-  const auto debut = s.find_first_not_of(" \t\r");
-  if (debut == std::string_view::npos) return {};
-  const auto fin = s.find_last_not_of(" \t\r");
-  return s.substr(debut, fin - debut + 1);
-}
-
 Texte Chiffre(int n) {
   return Texte(1, static_cast<char>('0' + n));
 }
@@ -30,34 +24,26 @@ Texte Chiffre(int n) {
 }  // namespace
 
 void Correspondance_ports::Lecture_fichier(std::string_view contenu) {
-  while (!contenu.empty()) {
-    const auto fin = contenu.find('\n');
-    const std::string_view ligne = Sans_espaces(contenu.substr(0, fin));
-    contenu = fin == std::string_view::npos ? std::string_view{} : contenu.substr(fin + 1);
-    if (ligne.empty() || ligne[0] == '#') continue;
-    const auto egal = ligne.find('=');
-    if (egal == std::string_view::npos) continue;
-    const std::string_view nom = Sans_espaces(ligne.substr(0, egal));
-    const std::string_view peripherique = Sans_espaces(ligne.substr(egal + 1));
+  Lecture_reglages(contenu, [this](int, std::string_view nom, std::string_view peripherique) {
     if (nom == "KEYING") {
       Cat = peripherique == "CAT";
-      continue;
+      return;
     }
     if (nom == "CAT_PORT") {
       Port_cat = std::string(peripherique);
-      continue;
+      return;
     }
     if (nom == "CAT_MODEL") {
       int modele = 0;
       const auto r = std::from_chars(peripherique.data(), peripherique.data() + peripherique.size(), modele);
       if (r.ec == std::errc() && r.ptr == peripherique.data() + peripherique.size() && modele > 0)
         Modele_cat = modele;
-      continue;
+      return;
     }
     if (nom.size() != 4 || nom.substr(0, 3) != "COM" || nom[3] < '1' || nom[3] > '4' || peripherique.empty())
-      continue;
+      return;
     Peripheriques[nom[3] - '1'] = std::string(peripherique);
-  }
+  });
 }
 
 void Correspondance_ports::Lecture_environnement() {

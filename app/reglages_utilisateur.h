@@ -52,10 +52,6 @@ struct Reglages_utilisateur {
   // Keys written by the program.
   static constexpr std::string_view Cle_peripherique_son = "sound_device";
 
-  // `contenu` with `cle` set to `valeur`: the first line of the key gets the
-  // new value (keeping its indentation), its later lines go, every other line
-  // is kept byte for byte; without one, "cle=valeur" is added at the end.
-  static std::string Avec_reglage(std::string_view contenu, std::string_view cle, std::string_view valeur);
   // Writes `cle` = `valeur` into the file `chemin` (created, with its
   // directory, when missing) through a temporary file renamed over it.
   // False, with the reason sent to `journal`, when it could not be written

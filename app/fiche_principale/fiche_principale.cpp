@@ -573,7 +573,11 @@ std::string FichePrincipale::Nom_modele_cat(int modele) {
 bool FichePrincipale::Ecriture_ports(const Valeurs_ports& valeurs) {
   const std::string chemin = Chemin_ports_conf();
   std::string erreur = "neither XDG_CONFIG_HOME nor HOME is set";
-  if (!chemin.empty() && Ecriture_ports_conf(chemin, valeurs, erreur)) return true;
+  if (!chemin.empty()) {
+    const auto echec = Ecriture_reglages(chemin, valeurs);
+    if (!echec) return true;
+    erreur = echec->chemin + ": " + echec->raison;
+  }
   station.boite.Message(station.langue.Choix("The keying settings could not be written to ",
                                              "Les réglages de manipulation n'ont pu être écrits dans ") +
                         Depuis_utf8(chemin.empty() ? "ports.conf" : chemin) + " (" + Depuis_utf8(erreur) +

@@ -45,10 +45,10 @@ TEST(FichierPorts, RewriteKeepsOtherLinesAndComments) {
   };
   const Cas cas[] = {
       {"empty file", "", {{"COM1", "/dev/ttyUSB0"}}, "COM1=/dev/ttyUSB0\n"},
-      {"replaced in place, comments and others kept",
+      {"replaced in place, its indentation, comments and others kept",
        "# keying interface\n  COM1 = /dev/ttyS0  \nCOM2=/dev/ttyUSB1\n\n# end\n",
        {{"COM1", "/dev/serial/by-id/usb-FTDI-if00-port0"}},
-       "# keying interface\nCOM1=/dev/serial/by-id/usb-FTDI-if00-port0\nCOM2=/dev/ttyUSB1\n\n# end\n"},
+       "# keying interface\n  COM1=/dev/serial/by-id/usb-FTDI-if00-port0\nCOM2=/dev/ttyUSB1\n\n# end\n"},
       {"later duplicates dropped, so the new value is the one read",
        "COM3=/dev/a\nCOM4=/dev/d\nCOM3=/dev/b\n",
        {{"COM3", "/dev/c"}},
@@ -61,11 +61,14 @@ TEST(FichierPorts, RewriteKeepsOtherLinesAndComments) {
        "KEYING=CAT\nCOM1=/dev/x\nCAT_MODEL=2\n",
        {{"KEYING", ""}, {"CAT_MODEL", "1035"}, {"CAT_PORT", "/dev/ttyUSB0"}},
        "COM1=/dev/x\nCAT_MODEL=1035\nCAT_PORT=/dev/ttyUSB0\n"},
-      {"CRLF lines kept as they are", "# x\r\nCOM2=/dev/y\r\n", {{"COM2", "/dev/z"}}, "# x\r\nCOM2=/dev/z\n"},
+      {"CRLF lines kept as they are",
+       "# x\r\nCOM2=/dev/y\r\n",
+       {{"COM2", "/dev/z"}},
+       "# x\r\nCOM2=/dev/z\r\n"},
   };
   for (const Cas& k : cas) {
     SCOPED_TRACE(k.nom);
-    const std::string apres = Reecriture_ports_conf(k.avant, k.valeurs);
+    const std::string apres = Reecriture_reglages(k.avant, k.valeurs);
     EXPECT_EQ(apres, k.apres);
     // What is written is what is read back.
     Correspondance_ports c;
@@ -79,11 +82,10 @@ TEST(FichierPorts, RewriteKeepsOtherLinesAndComments) {
 
 TEST_F(DossierPorts, WrittenWholeInANewDirectoryAndKeepsItsMode) {
   const fs::path fichier = dossier_ / "xdg" / "talven" / "ports.conf";
-  std::string erreur;
-  ASSERT_TRUE(Ecriture_ports_conf(fichier, {{"COM2", "/dev/ttyUSB0"}}, erreur)) << erreur;
+  ASSERT_FALSE(Ecriture_reglages(fichier, {{"COM2", "/dev/ttyUSB0"}}));
   EXPECT_EQ(Lire(fichier), "COM2=/dev/ttyUSB0\n");
   fs::permissions(fichier, fs::perms::owner_read | fs::perms::owner_write);
-  ASSERT_TRUE(Ecriture_ports_conf(fichier, {{"COM1", "/dev/ttyACM0"}}, erreur)) << erreur;
+  ASSERT_FALSE(Ecriture_reglages(fichier, {{"COM1", "/dev/ttyACM0"}}));
   EXPECT_EQ(Lire(fichier), "COM2=/dev/ttyUSB0\nCOM1=/dev/ttyACM0\n");
   EXPECT_EQ(fs::status(fichier).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
@@ -95,17 +97,17 @@ TEST_F(DossierPorts, WrittenWholeInANewDirectoryAndKeepsItsMode) {
 // behind.
 TEST_F(DossierPorts, FailedRenameIsReportedAndLeavesNoTemporaryFile) {
   fs::create_directories(dossier_ / "ports.conf" / "x");
-  std::string erreur;
-  EXPECT_FALSE(Ecriture_ports_conf(dossier_ / "ports.conf", {{"COM1", "/dev/ttyUSB0"}}, erreur));
-  EXPECT_NE(erreur.find("ports.conf"), std::string::npos) << erreur;
+  const auto echec = Ecriture_reglages(dossier_ / "ports.conf", {{"COM1", "/dev/ttyUSB0"}});
+  ASSERT_TRUE(echec);
+  EXPECT_NE(echec->chemin.find("ports.conf"), std::string::npos) << echec->chemin;
   EXPECT_EQ(std::distance(fs::directory_iterator(dossier_), fs::directory_iterator()), 1);
 }
 
 TEST_F(DossierPorts, AFileInPlaceOfTheDirectoryIsReported) {
   std::ofstream(dossier_ / "talven") << "";
-  std::string erreur;
-  EXPECT_FALSE(Ecriture_ports_conf(dossier_ / "talven" / "ports.conf", {{"COM1", "/dev/ttyUSB0"}}, erreur));
-  EXPECT_FALSE(erreur.empty());
+  const auto echec = Ecriture_reglages(dossier_ / "talven" / "ports.conf", {{"COM1", "/dev/ttyUSB0"}});
+  ASSERT_TRUE(echec);
+  EXPECT_FALSE(echec->raison.empty());
 }
 
 TEST_F(DossierPorts, DevicesListedByIdFirstThenNodesInNumberOrder) {

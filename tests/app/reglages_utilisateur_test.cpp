@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/fichier_reglages.h"
 #include "app/manipulation_serie.h"
 
 namespace talven {
@@ -179,7 +180,7 @@ class EcritureTalvenConf : public ::testing::TestWithParam<CasReglage> {};
 // One key rewritten; every other line, comment and line ending kept.
 TEST_P(EcritureTalvenConf, OneKeyRewrittenTheRestKept) {
   const std::string apres =
-      Reglages_utilisateur::Avec_reglage(GetParam().avant, "sound_device", "plughw:CARD=RADIO,DEV=0");
+      Reecriture_reglages(GetParam().avant, {{"sound_device", "plughw:CARD=RADIO,DEV=0"}});
   EXPECT_EQ(apres, GetParam().apres);
   Reglages_utilisateur r;
   r.Lecture_fichier(apres, "talven.conf", [](std::string_view) {});
