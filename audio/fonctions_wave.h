@@ -151,8 +151,6 @@ class FonctionsWave {
   Peripherique_son& peripherique_;
   Boite_messages& boite_;
   Tampon entree_, entree_bis_, sortie_, sortie_bis_;
-  bool entree_ouverte_ = false;
-  bool sortie_ouverte_ = false;
   // Loss code already shown for the open device of each direction, 0 if none.
   uint32_t perte_signalee_entree_ = 0;
   uint32_t perte_signalee_sortie_ = 0;

@@ -14,6 +14,12 @@
 // same file on every channel it has and refuses one beyond; every buffer of
 // the first few completes full; when the whole file fits in the buffers
 // read, the card is silent (128) once it is over.
+//
+// The same bytes are also read as `decode -` reads standard input: through
+// a pipe, opened as a stream and handed to the card, which records a few
+// buffers, and one more once the stream has ended. Checked: a refused
+// stream comes with a reason; every buffer completes full.
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -60,12 +66,80 @@ class Fichier_memoire {
   std::string chemin_;
 };
 
+talven::Format_son Format_carte() {
+  talven::Format_son format;
+  format.Format = 1;
+  format.Voies = 1;
+  format.Echantillons_par_seconde = Taux_carte;
+  format.Octets_par_seconde = Taux_carte;
+  format.Alignement_bloc = 1;
+  format.Bits_par_echantillon = 8;
+  return format;
+}
+
+// The stream of standard input, once it holds the input, on the card.
+void Lecture_entree_standard(uint32_t voie) {
+  using namespace talven;
+  int descripteur = -1;
+  std::string erreur;
+  sf_private_tag* flux = modem::Ouverture_flux("-", voie, descripteur, erreur);
+  if (flux == nullptr) {
+    TALVEN_VERIFIE(!erreur.empty());
+    return;
+  }
+  SonSimule carte;
+  if (!carte.Source_fichier_ouvert(flux, voie)) return;
+  TALVEN_VERIFIE(carte.Ouvrir(Sens::Entree, Format_carte()) == Son_ok);
+  std::vector<uint8_t> tampon(Taille_tampon);
+  Entete_tampon entete;
+  entete.Donnees = tampon.data();
+  entete.Longueur_tampon = Taille_tampon;
+  TALVEN_VERIFIE(carte.Preparer(Sens::Entree, entete) == Son_ok);
+  TALVEN_VERIFIE(carte.Demarrer(Sens::Entree) == Son_ok);
+  // A few buffers, as for the file (a compressed stream, FLAC say, may
+  // announce hours of constant sound in a few bytes), and one more once the
+  // stream has ended: it completes too, with silence.
+  bool fini = false;
+  for (uint64_t b = 0; b < 2 * Tampons_lus && !fini; ++b) {
+    fini = carte.Fin_fichier();
+    TALVEN_VERIFIE(carte.Ajouter(Sens::Entree, entete) == Son_ok);
+    TALVEN_VERIFIE(carte.Completer_entree());
+    TALVEN_VERIFIE(entete.Termine());
+    TALVEN_VERIFIE(entete.Octets_enregistres.load() == Taille_tampon);
+  }
+  TALVEN_VERIFIE(carte.Fermer(Sens::Entree) == Son_ok);
+}
+
+// The input read as `decode -` reads a pipe: written whole into a pipe whose
+// writing end is then closed (so the stream ends after it), the reading end
+// put in place of standard input for the reading, then standard input given
+// back. Inputs beyond a pipe's capacity are left out.
+void Lecture_en_flux(const uint8_t* donnees, std::size_t taille, uint32_t voie) {
+  constexpr std::size_t Capacite_tube = 65536;
+  if (taille > Capacite_tube) return;
+  static const int entree_standard = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+  int tube[2];
+  TALVEN_VERIFIE(entree_standard >= 0 && ::pipe2(tube, O_CLOEXEC) == 0);
+  for (std::size_t ecrits = 0; ecrits < taille;) {
+    const ssize_t n = ::write(tube[1], donnees + ecrits, taille - ecrits);
+    TALVEN_VERIFIE(n > 0);
+    ecrits += static_cast<std::size_t>(n);
+  }
+  ::close(tube[1]);
+  TALVEN_VERIFIE(::dup2(tube[0], STDIN_FILENO) == STDIN_FILENO);
+  ::close(tube[0]);
+  Lecture_entree_standard(voie);
+  TALVEN_VERIFIE(::dup2(entree_standard, STDIN_FILENO) == STDIN_FILENO);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille) {
   using namespace talven;
   static Fichier_memoire fichier;
   const std::string& chemin = fichier.Remplacer(donnees, taille);
+
+  Lecture_en_flux(donnees, taille, taille == 0 ? 0 : donnees[taille - 1] % 4);
 
   std::string erreur;
   const auto description = modem::Description(chemin, erreur);
@@ -85,14 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, std::size_t taille
   TALVEN_VERIFIE(ouvert == (voie <= description->voies));
   if (!ouvert) return 0;
 
-  Format_son format;
-  format.Format = 1;
-  format.Voies = 1;
-  format.Echantillons_par_seconde = Taux_carte;
-  format.Octets_par_seconde = Taux_carte;
-  format.Alignement_bloc = 1;
-  format.Bits_par_echantillon = 8;
-  TALVEN_VERIFIE(carte.Ouvrir(Sens::Entree, format) == Son_ok);
+  TALVEN_VERIFIE(carte.Ouvrir(Sens::Entree, Format_carte()) == Son_ok);
   std::vector<uint8_t> tampon(Taille_tampon);
   Entete_tampon entete;
   entete.Donnees = tampon.data();

@@ -1,6 +1,7 @@
 #include "cli/modem/fichier_audio.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <samplerate.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -151,6 +152,70 @@ bool Entree_en_flux(const std::string& chemin) {
   return chemin == "-" || (::stat(chemin.c_str(), &etat) == 0 && S_ISFIFO(etat.st_mode));
 }
 
+namespace {
+
+// The first bytes of the stream `d`, up to `taille`, without taking them
+// from it: peeked from a pipe (tee(2) copies what the pipe holds into
+// another pipe and leaves it there; a header still coming is waited for),
+// read at the current offset of anything else. Fewer when the stream ends
+// first, none on an error.
+std::string Debut_flux(int d, size_t taille) {
+  struct stat e {};
+  if (::fstat(d, &e) != 0) return {};
+  std::string debut(taille, '\0');
+  if (!S_ISFIFO(e.st_mode)) {
+    const off_t position = ::lseek(d, 0, SEEK_CUR);
+    const ssize_t n = position < 0 ? -1 : ::pread(d, debut.data(), taille, position);
+    debut.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return debut;
+  }
+  int copie[2];
+  if (::pipe2(copie, O_CLOEXEC) != 0) return {};
+  std::string vu;
+  // The first try waits for the stream's first bytes, as a read would; the
+  // rest of a header that came in part follows at once from a program that
+  // writes one, so it is waited for 10 ms at a time, 5 s at most, or until
+  // the writer has gone.
+  for (int essai = 0; essai < 500; ++essai) {
+    const ssize_t n = ::tee(d, copie[1], taille, essai == 0 ? 0 : SPLICE_F_NONBLOCK);
+    if (n == 0) break;  // ended
+    if (n > 0) {
+      // What tee copied is taken off the copy, so that the next try copies
+      // the stream's beginning again.
+      std::string lu(static_cast<size_t>(n), '\0');
+      if (::read(copie[0], lu.data(), lu.size()) != n) break;
+      vu = std::move(lu);
+      if (vu.size() >= taille) break;
+    } else if (errno != EAGAIN && errno != EINTR) {
+      break;
+    }
+    pollfd etat{d, POLLIN, 0};
+    if (::poll(&etat, 1, 0) > 0 && (etat.revents & POLLHUP) != 0) break;
+    ::usleep(10000);
+  }
+  ::close(copie[0]);
+  ::close(copie[1]);
+  return vu;
+}
+
+}  // namespace
+
+// A stream is read by libsndfile as it comes, with no file to check first,
+// so only the formats a recording program writes on a pipe are let through,
+// known by their first bytes: WAV (RIFF, RIFX, RF64), Sony Wave64, AIFF,
+// AU, FLAC, Ogg. Anything else, which libsndfile would take for MPEG audio
+// or another format it guesses, is refused: its guessing on a stream is not
+// safe (an MPEG stream beginning with a WAV header made it read outside its
+// buffer).
+std::string Refus_entete_flux(int d) {
+  const std::string debut = Debut_flux(d, 4);
+  if (debut.empty()) return "no sound: the stream is empty";
+  for (const char* magique : {"RIFF", "RIFX", "RF64", "riff", "FORM", ".snd", "fLaC", "OggS"}) {
+    if (debut == magique) return {};
+  }
+  return "not a WAV, AIFF, AU, FLAC or Ogg stream (a stream must start with its header)";
+}
+
 sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur,
                                std::string& erreur) {
   descripteur = -1;
@@ -161,6 +226,10 @@ sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& de
   const int d = chemin == "-" ? STDIN_FILENO : ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
   if (d < 0) {
     erreur = std::strerror(errno);
+    return nullptr;
+  }
+  if (erreur = Refus_entete_flux(d); !erreur.empty()) {
+    if (d != STDIN_FILENO) ::close(d);
     return nullptr;
   }
   // libsndfile reads a stream's header as it comes.

@@ -210,6 +210,12 @@ const auto Pas_un_son = [](const std::string& d) {
   std::ofstream(d + "/texte.wav") << "not a sound file\n";
   return d + "/texte.wav";
 };
+// Bytes that libsndfile takes for MPEG audio when they come on a pipe, and
+// then reads outside its buffer (found by fuzz_fichier_son).
+const auto Mpeg_suppose = [](const std::string& d) {
+  std::ofstream(d + "/mpeg", std::ios::binary) << std::string("\xff\xff\0\0\0gm( \0\0AIFC", 15);
+  return d + "/mpeg";
+};
 const auto Seconde_annoncee_4_gio = [](const std::string& d) {
   return Wav(d + "/annonce.wav", Wav_pcm, 16, 11025, 1, Tonalite_s16(11025, 11025.0), 0xFFFFFF00u);
 };
@@ -238,11 +244,14 @@ INSTANTIATE_TEST_SUITE_P(
         Ligne("Directory", Dossier, {"decode", "@"}, 1, "@: is a directory"),
         Ligne("DevNull", {}, {"decode", "/dev/null"}, 1, "is a character device"),
         Ligne("DevZero", {}, {"decode", "/dev/zero"}, 1, "is a character device"),
-        Ligne("NamedPipeWithoutSound", Tube_sans_son, {"decode", "@"}, 1, "@: Format not recognised"),
+        Ligne("NamedPipeWithoutSound", Tube_sans_son, {"decode", "@"}, 1,
+              "@: not a WAV, AIFF, AU, FLAC or Ogg stream"),
         // Streams on standard input: what their header says is checked as
         // it comes; their length and samples as they are read.
         Par_entree_standard(Ligne("StandardInputWithoutSound", Pas_un_son, {"decode", "-"}, 1,
-                                  "standard input: Format not")),
+                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
+        Par_entree_standard(Ligne("StandardInputTakenForMpeg", Mpeg_suppose, {"decode", "-"}, 1,
+                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputNoSample", Vide, {"decode", "-"}, 1,
                                   "standard input: the stream holds no samples")),
         Par_entree_standard(
