@@ -202,15 +202,15 @@ std::string Debut_flux(int d, size_t taille) {
 
 // A stream is read by libsndfile as it comes, with no file to check first,
 // so only the formats a recording program writes on a pipe are let through,
-// known by their first bytes: WAV (RIFF, RIFX, RF64), Sony Wave64, AIFF,
-// AU, FLAC, Ogg. Anything else, which libsndfile would take for MPEG audio
-// or another format it guesses, is refused: its guessing on a stream is not
-// safe (an MPEG stream beginning with a WAV header made it read outside its
-// buffer).
+// known by their first bytes: WAV (RIFF, RIFX, RF64), AIFF, AU, FLAC, Ogg.
+// Anything else, which libsndfile would take for MPEG audio or another
+// format it guesses, is refused: its reading of other formats on a stream
+// is not safe (bytes it took for MPEG made it read outside its buffer; a
+// Sony Wave64 header made it spin for ever at the stream's end).
 std::string Refus_entete_flux(int d) {
   const std::string debut = Debut_flux(d, 4);
   if (debut.empty()) return "no sound: the stream is empty";
-  for (const char* magique : {"RIFF", "RIFX", "RF64", "riff", "FORM", ".snd", "fLaC", "OggS"}) {
+  for (const char* magique : {"RIFF", "RIFX", "RF64", "FORM", ".snd", "fLaC", "OggS"}) {
     if (debut == magique) return {};
   }
   return "not a WAV, AIFF, AU, FLAC or Ogg stream (a stream must start with its header)";

@@ -216,6 +216,12 @@ const auto Mpeg_suppose = [](const std::string& d) {
   std::ofstream(d + "/mpeg", std::ios::binary) << std::string("\xff\xff\0\0\0gm( \0\0AIFC", 15);
   return d + "/mpeg";
 };
+// The start of a Sony Wave64 header, on which libsndfile spins for ever at
+// a pipe's end (found by fuzz_fichier_son): not let through on a stream.
+const auto Debut_w64 = [](const std::string& d) {
+  std::ofstream(d + "/w64", std::ios::binary) << std::string("riff\x2e\x91\xcf\x11\xa5\xd6\x28\xdb", 12);
+  return d + "/w64";
+};
 const auto Seconde_annoncee_4_gio = [](const std::string& d) {
   return Wav(d + "/annonce.wav", Wav_pcm, 16, 11025, 1, Tonalite_s16(11025, 11025.0), 0xFFFFFF00u);
 };
@@ -251,6 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
         Par_entree_standard(Ligne("StandardInputWithoutSound", Pas_un_son, {"decode", "-"}, 1,
                                   "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputTakenForMpeg", Mpeg_suppose, {"decode", "-"}, 1,
+                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
+        Par_entree_standard(Ligne("StandardInputWave64", Debut_w64, {"decode", "-"}, 1,
                                   "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputNoSample", Vide, {"decode", "-"}, 1,
                                   "standard input: the stream holds no samples")),
