@@ -157,7 +157,7 @@ bool SonSimule::Source_fichier(const std::string& chemin, uint32_t voie) {
   return Source_fichier_ouvert(f, voie);
 }
 
-bool SonSimule::Source_fichier_ouvert(sf_private_tag* f, uint32_t voie) {
+bool SonSimule::Source_fichier_ouvert(sf_private_tag* f, uint32_t voie, int64_t trames) {
   if (f == nullptr) return false;
   SF_INFO info{};
   sf_command(f, SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
@@ -172,6 +172,7 @@ bool SonSimule::Source_fichier_ouvert(sf_private_tag* f, uint32_t voie) {
   voies_fichier_ = static_cast<uint32_t>(info.channels);
   voie_fichier_ = voie;
   fichier_rembobinable_ = info.seekable != 0;
+  trames_source_ = trames_restantes_ = trames;
   source_ = Source::Fichier;
   // A stream starts where it is, once.
   bloc_.clear();
@@ -210,6 +211,7 @@ void SonSimule::Rembobiner_fichier(uint32_t frequence_hz) {
   // its reads failing): it goes on from the samples already read.
   if (fichier_rembobinable_) {
     sf_seek(fichier_, 0, SEEK_SET);
+    trames_restantes_ = trames_source_;
     bloc_.clear();
     position_bloc_ = 0;
     fin_lecture_ = false;
@@ -233,7 +235,11 @@ bool SonSimule::Charger_bloc() {
   constexpr sf_count_t Trames_par_bloc = 4096;
   const size_t voies = voies_fichier_;
   entrelace_.resize(static_cast<size_t>(Trames_par_bloc) * voies);
-  const sf_count_t lues = fin_lecture_ ? 0 : sf_readf_float(fichier_, entrelace_.data(), Trames_par_bloc);
+  const sf_count_t demandees =
+      trames_restantes_ < 0 ? Trames_par_bloc : std::min<sf_count_t>(Trames_par_bloc, trames_restantes_);
+  const sf_count_t lues =
+      fin_lecture_ || demandees == 0 ? 0 : sf_readf_float(fichier_, entrelace_.data(), demandees);
+  if (trames_restantes_ > 0 && lues > 0) trames_restantes_ -= lues;
   position_bloc_ = 0;
   if (lues <= 0) {
     fin_lecture_ = true;

@@ -107,8 +107,10 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   // which the card takes over (closing it when it is replaced, on
   // destruction, or at once on a false return). A stream that cannot seek
   // (a pipe, a FIFO) is read once as it comes: an opening of the input goes
-  // on from where the stream is instead of starting again.
-  bool Source_fichier_ouvert(sf_private_tag* fichier, uint32_t voie = 0);
+  // on from where the stream is instead of starting again. `trames` >= 0
+  // ends the source after that many frames (a stream read raw, whose header
+  // announced its length), even if more follow.
+  bool Source_fichier_ouvert(sf_private_tag* fichier, uint32_t voie = 0, int64_t trames = -1);
   // Samples (at the open rate) that the source file gave since it last
   // started from its beginning, and whether it has ended: a buffer was
   // filled short of it, the rest with silence. Samples that are NaN or
@@ -209,6 +211,8 @@ class SonSimule final : public Peripherique_son, public Liste_peripheriques_son 
   uint32_t voies_fichier_ = 0;              // channels of the file
   uint32_t voie_fichier_ = 0;               // 0: every channel mixed, n: channel n
   bool fichier_rembobinable_ = true;        // false for a stream, read once
+  int64_t trames_source_ = -1;              // frames the source gives from its beginning, -1 to its end
+  int64_t trames_restantes_ = -1;           // of those, still to give
   uint64_t echantillons_fichier_ = 0;       // given since the beginning, at the open rate
   bool fin_fichier_ = false;                // a buffer was filled short of the file
   uint64_t non_finis_ = 0;                  // NaN or infinite samples read as silence

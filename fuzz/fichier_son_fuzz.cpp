@@ -81,14 +81,15 @@ talven::Format_son Format_carte() {
 void Lecture_entree_standard(uint32_t voie) {
   using namespace talven;
   int descripteur = -1;
+  int64_t trames = -1;
   std::string erreur;
-  sf_private_tag* flux = modem::Ouverture_flux("-", voie, descripteur, erreur);
+  sf_private_tag* flux = modem::Ouverture_flux("-", voie, descripteur, trames, erreur);
   if (flux == nullptr) {
     TALVEN_VERIFIE(!erreur.empty());
     return;
   }
   SonSimule carte;
-  if (!carte.Source_fichier_ouvert(flux, voie)) return;
+  if (!carte.Source_fichier_ouvert(flux, voie, trames)) return;
   TALVEN_VERIFIE(carte.Ouvrir(Sens::Entree, Format_carte()) == Son_ok);
   std::vector<uint8_t> tampon(Taille_tampon);
   Entete_tampon entete;

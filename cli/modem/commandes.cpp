@@ -495,11 +495,12 @@ int Decode_flux(const Options& o) {
                  "not a stream");
   std::string erreur;
   int descripteur = -1;
-  sf_private_tag* flux = Ouverture_flux(o.fichier, o.voie, descripteur, erreur);
+  int64_t trames = -1;
+  sf_private_tag* flux = Ouverture_flux(o.fichier, o.voie, descripteur, trames, erreur);
   if (flux == nullptr) return Echec(nom + ": " + erreur);
   bool lu = true;
   auto source = [&](SonSimule& carte) {
-    lu = lu && carte.Source_fichier_ouvert(flux, o.voie);
+    lu = lu && carte.Source_fichier_ouvert(flux, o.voie, trames);
     flux = nullptr;  // the card's from now on, closed by it even on a refusal
   };
   flux_interrompable.store(descripteur);

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <vector>
 
+#include "audio/entete_flux_son.h"
+
 namespace talven::modem {
 
 namespace {
@@ -198,27 +200,48 @@ std::string Debut_flux(int d, size_t taille) {
   return vu;
 }
 
-}  // namespace
-
-// A stream is read by libsndfile as it comes, with no file to check first,
-// so only the formats a recording program writes on a pipe are let through,
-// known by their first bytes: WAV (RIFF, RIFX, RF64), AIFF, AU, FLAC, Ogg.
-// Anything else, which libsndfile would take for MPEG audio or another
-// format it guesses, is refused: its reading of other formats on a stream
-// is not safe (bytes it took for MPEG made it read outside its buffer; a
-// Sony Wave64 header made it spin for ever at the stream's end).
-std::string Refus_entete_flux(int d) {
-  const std::string debut = Debut_flux(d, 4);
+// What the first bytes of a stream let through, known by its magic: on a
+// pipe or a FIFO, WAV (RIFF, RIFX, RF64) and AU, whose header is read here,
+// and Ogg, whose pages libsndfile reads through its codecs; on standard
+// input redirected from a regular file, AIFF and FLAC as well, which
+// libsndfile reads as a file. Anything else is refused: libsndfile's
+// guessing and header reading on a pipe are not safe (bytes it took for MPEG
+// audio made it read outside its buffer; a Sony Wave64 header made it spin
+// for ever at the stream's end; a WAV chunk announcing 4 GB kept it reading
+// and allocating), and its FLAC decoder loses sync on a pipe.
+std::string Refus_entete_flux(const std::string& debut, bool fichier) {
   if (debut.empty()) return "no sound: the stream is empty";
-  for (const char* magique : {"RIFF", "RIFX", "RF64", "FORM", ".snd", "fLaC", "OggS"}) {
+  for (const char* magique : {"RIFF", "RIFX", "RF64", ".snd", "OggS"})
     if (debut == magique) return {};
-  }
-  return "not a WAV, AIFF, AU, FLAC or Ogg stream (a stream must start with its header)";
+  if (fichier && (debut == "FORM" || debut == "fLaC")) return {};
+  return "not a WAV, AU or Ogg stream (a stream must start with its header; FLAC, AIFF and other formats "
+         "are read from a file)";
 }
 
-sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur,
+bool Entete_lue_ici(const std::string& debut) {
+  for (const char* magique : {"RIFF", "RIFX", "RF64", ".snd"})
+    if (debut == magique) return true;
+  return false;
+}
+
+// Up to `taille` bytes of `d`, fewer only at its end or on an error.
+size_t Lecture_complete(int d, uint8_t* octets, size_t taille) {
+  size_t lus = 0;
+  while (lus < taille) {
+    const ssize_t n = ::read(d, octets + lus, taille - lus);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    lus += static_cast<size_t>(n);
+  }
+  return lus;
+}
+
+}  // namespace
+
+sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur, int64_t& trames,
                                std::string& erreur) {
   descripteur = -1;
+  trames = -1;
   if (chemin == "-" && isatty(STDIN_FILENO) == 1) {
     erreur = "is a terminal: pipe a recording into it (arecord -f U8 -r 11025 | talven-modem decode -)";
     return nullptr;
@@ -228,18 +251,36 @@ sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& de
     erreur = std::strerror(errno);
     return nullptr;
   }
-  if (erreur = Refus_entete_flux(d); !erreur.empty()) {
+  auto refus = [&](std::string raison) -> sf_private_tag* {
+    erreur = std::move(raison);
     if (d != STDIN_FILENO) ::close(d);
     return nullptr;
-  }
-  // libsndfile reads a stream's header as it comes.
+  };
+  struct stat etat {};
+  const bool fichier = ::fstat(d, &etat) == 0 && S_ISREG(etat.st_mode);
+  const std::string debut = Debut_flux(d, 4);
+  if (std::string raison = Refus_entete_flux(debut, fichier); !raison.empty()) return refus(raison);
   SF_INFO info{};
-  SNDFILE* f = sf_open_fd(d, SFM_READ, &info, d != STDIN_FILENO ? SF_TRUE : SF_FALSE);
-  if (f == nullptr) {
-    erreur = sf_strerror(nullptr);
-    if (d != STDIN_FILENO) ::close(d);
-    return nullptr;
+  if (!fichier && Entete_lue_ici(debut)) {
+    // The header is taken off the stream here; libsndfile reads the samples
+    // that follow it as raw ones, in the format the header gave.
+    const Lecture_octets lire = [d](uint8_t* octets, size_t taille) {
+      return Lecture_complete(d, octets, taille);
+    };
+    std::string raison;
+    const std::optional<Format_flux_son> format = Lecture_entete_flux_son(lire, raison);
+    if (!format) return refus(raison);
+    if (format->taux < Taux_fichier_min || format->taux > Taux_fichier_max)
+      return refus("its sample rate, " + std::to_string(format->taux) + " Hz, is outside the " +
+                   std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
+                   " Hz that decode takes");
+    info.format = format->format;
+    info.samplerate = static_cast<int>(format->taux);
+    info.channels = static_cast<int>(format->voies);
+    trames = format->trames;
   }
+  SNDFILE* f = sf_open_fd(d, SFM_READ, &info, d != STDIN_FILENO ? SF_TRUE : SF_FALSE);
+  if (f == nullptr) return refus(sf_strerror(nullptr));
   if (erreur = Refus_format(info, voie); !erreur.empty()) {
     sf_close(f);
     return nullptr;

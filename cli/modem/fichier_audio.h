@@ -8,7 +8,8 @@
 // header says; write the transmitter's 8-bit samples at 11025 Hz as WAV in
 // 8-bit unsigned or 16-bit signed, at that rate or any other through a
 // band-limited resampler, buffer by buffer, to a file or a stream.
-// Collaborations: libsndfile and libsamplerate. Reading the samples
+// Collaborations: libsndfile and libsamplerate; a stream's WAV or AU header
+// is read by `Lecture_entete_flux_son`. Reading the samples
 // themselves is the simulated sound card's work (`SonSimule::Source_fichier`,
 // `SonSimule::Source_fichier_ouvert`).
 #pragma once
@@ -52,12 +53,17 @@ bool Entree_en_flux(const std::string& chemin);
 
 // Opens the stream `chemin` ("-": standard input; a FIFO waits for its
 // writer) for decoding its channel `voie` (1 = first), or nullptr with the
-// reason in `erreur`: standard input a terminal, a header that libsndfile
-// does not read, a rate outside Taux_fichier_min..Taux_fichier_max, no
-// channel `voie`. The caller owns the handle (`sf_close`), or hands it to
-// the simulated card; `descripteur` gets the descriptor it reads, which
-// stays open as long as the handle.
-sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur,
+// reason in `erreur`: standard input a terminal, a stream that does not
+// start with a WAV, AU or Ogg header (AIFF and FLAC too on standard input
+// redirected from a file), a header that cannot be read, a rate outside
+// Taux_fichier_min..Taux_fichier_max, no channel `voie`. On a pipe or a
+// FIFO a WAV or AU header is read here (`Lecture_entete_flux_son`) and
+// libsndfile reads the samples raw; `trames` gets the frames that header
+// announces, -1 for all the stream has (any other stream). The caller owns
+// the handle (`sf_close`), or hands it to the simulated card with `trames`;
+// `descripteur` gets the descriptor it reads, which stays open as long as
+// the handle.
+sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& descripteur, int64_t& trames,
                                std::string& erreur);
 
 // Mono samples (unsigned 8-bit centred on 128, 11025 Hz) written to a WAV

@@ -222,6 +222,21 @@ const auto Debut_w64 = [](const std::string& d) {
   std::ofstream(d + "/w64", std::ios::binary) << std::string("riff\x2e\x91\xcf\x11\xa5\xd6\x28\xdb", 12);
   return d + "/w64";
 };
+// A WAVE_FORMAT_EXTENSIBLE header whose 'fact' chunk announces 4 GB, on
+// which libsndfile kept reading and allocating on a pipe (found by
+// fuzz_fichier_son): the stream's header is read within its bound instead.
+const auto Morceau_de_4_gio = [](const std::string& d) {
+  std::ofstream(d + "/fact", std::ios::binary) << std::string(
+      "\x52\x49\x46\x46\x70\x05\x00\x00\x57\x41\x56\x45\x66\x6d\x74\x20"
+      "\x28\x00\x00\x00\xfe\xff\x04\x00\xe8\x03\x00\x00\xe0\x2e\x00\x00"
+      "\x0c\x00\x18\x00\x16\x00\x18\x00\x33\x00\x00\x00\x01\x00\x00\x00"
+      "\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71\x66\x61\x63\x74"
+      "\xf7\xff\xff\xff\x6e\x00\x00\x00\x64\x61\x74\x61\x28\x05\x00\x00"
+      "\x00\x00\xd0\x07\x00\x00\x70\x17\x00\x00\x03\x00\x08\x00\x64\x61"
+      "\x74\x61\x76\xa8\xda\x02\x00\x00\x00",
+      105);
+  return d + "/fact";
+};
 const auto Seconde_annoncee_4_gio = [](const std::string& d) {
   return Wav(d + "/annonce.wav", Wav_pcm, 16, 11025, 1, Tonalite_s16(11025, 11025.0), 0xFFFFFF00u);
 };
@@ -250,16 +265,19 @@ INSTANTIATE_TEST_SUITE_P(
         Ligne("Directory", Dossier, {"decode", "@"}, 1, "@: is a directory"),
         Ligne("DevNull", {}, {"decode", "/dev/null"}, 1, "is a character device"),
         Ligne("DevZero", {}, {"decode", "/dev/zero"}, 1, "is a character device"),
-        Ligne("NamedPipeWithoutSound", Tube_sans_son, {"decode", "@"}, 1,
-              "@: not a WAV, AIFF, AU, FLAC or Ogg stream"),
+        Ligne("NamedPipeWithoutSound", Tube_sans_son, {"decode", "@"}, 1, "@: not a WAV, AU or Ogg stream"),
         // Streams on standard input: what their header says is checked as
         // it comes; their length and samples as they are read.
         Par_entree_standard(Ligne("StandardInputWithoutSound", Pas_un_son, {"decode", "-"}, 1,
-                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
+                                  "standard input: not a WAV, AU or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputTakenForMpeg", Mpeg_suppose, {"decode", "-"}, 1,
-                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
+                                  "standard input: not a WAV, AU or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputWave64", Debut_w64, {"decode", "-"}, 1,
-                                  "standard input: not a WAV, AIFF, AU, FLAC or Ogg stream")),
+                                  "standard input: not a WAV, AU or Ogg stream")),
+        Par_entree_standard(Ligne("StandardInputWavChunkOf4GiB", Morceau_de_4_gio, {"decode", "-"}, 1,
+                                  "standard input: its chunk 'fact' of 4294967287 bytes before the samples")),
+        Par_entree_standard(Ligne("StandardInputFlac", Flac, {"decode", "-"}, 1,
+                                  "standard input: not a WAV, AU or Ogg stream")),
         Par_entree_standard(Ligne("StandardInputNoSample", Vide, {"decode", "-"}, 1,
                                   "standard input: the stream holds no samples")),
         Par_entree_standard(

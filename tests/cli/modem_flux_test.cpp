@@ -2,6 +2,7 @@
 // named pipe as it comes, encode writing a WAV stream to standard output or
 // a named pipe, and a transmission longer than the QSO record.
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -85,6 +86,66 @@ INSTANTIATE_TEST_SUITE_P(Formats, FluxParFormat,
                          testing::Values(CasFormat{"U8At11025Hz", {}},
                                          CasFormat{"S16At48000Hz", {"--rate", "48000", "--format", "s16"}}),
                          [](const testing::TestParamInfo<CasFormat>& i) { return i.param.nom; });
+
+// The recording rewritten by libsndfile in another format; its WAV files
+// may end with a LIST chunk of metadata after the samples.
+bool Conversion(const std::string& de, const std::string& vers, int format, bool liste_en_fin) {
+  SF_INFO info{};
+  SNDFILE* entree = sf_open(de.c_str(), SFM_READ, &info);
+  if (entree == nullptr) return false;
+  std::vector<float> echantillons(static_cast<size_t>(info.frames * info.channels));
+  sf_readf_float(entree, echantillons.data(), info.frames);
+  sf_close(entree);
+  const sf_count_t trames = info.frames;  // opening for writing sets it to 0
+  info.format = format;
+  SNDFILE* sortie = sf_open(vers.c_str(), SFM_WRITE, &info);
+  if (sortie == nullptr) return false;
+  const bool ecrit = sf_writef_float(sortie, echantillons.data(), trames) == trames;
+  if (liste_en_fin) sf_set_string(sortie, SF_STR_COMMENT, "recorded on 7035 kHz");
+  return sf_close(sortie) == 0 && ecrit;
+}
+
+struct CasEcrit {
+  std::string nom;
+  int format;
+  bool liste_en_fin = false;
+};
+
+class FluxParFormatEcrit : public ModemFlux, public testing::WithParamInterface<CasEcrit> {};
+
+// The formats recording programs write on a pipe, each decoded from a pipe
+// as from the file: the same text, the same trace. A length given by the
+// header is kept to: the LIST chunk after the samples is not read as sound.
+TEST_P(FluxParFormatEcrit, DecodeReadsTheStreamAsTheFile) {
+  ASSERT_EQ(Lancer_modem({"encode", "-f", "800.0", "-o", Chemin("u8.wav"), "TEST DE K1ABC"}).code, 0);
+  const std::string chemin = Chemin("converti");
+  ASSERT_TRUE(Conversion(Chemin("u8.wav"), chemin, GetParam().format, GetParam().liste_en_fin));
+  const std::string octets = detail::Contenu(chemin);
+  if (GetParam().liste_en_fin) {
+    ASSERT_NE(octets.find("LIST", octets.size() - 64), std::string::npos);
+  }
+
+  const Execution fichier = Lancer_modem({"decode", "-f", "800.0", "--trace", chemin});
+  ASSERT_EQ(fichier.code, 0) << fichier.erreurs;
+  ASSERT_EQ(fichier.sortie, "TEST DE K1ABC\n");
+  const Execution tube = Lancer_modem({"decode", "-f", "800.0", "--trace", "-"}, octets, {},
+                                      Sortie_modem::Fichier, Entree_modem::Tube);
+  EXPECT_EQ(tube.code, 0) << tube.erreurs;
+  EXPECT_EQ(tube.sortie, fichier.sortie);
+  EXPECT_EQ(tube.erreurs, fichier.erreurs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FluxParFormatEcrit,
+    testing::Values(CasEcrit{"WavS16WithListAfterTheSamples", SF_FORMAT_WAV | SF_FORMAT_PCM_16, true},
+                    CasEcrit{"WavFloat", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+                    CasEcrit{"RifxS16", SF_FORMAT_WAV | SF_FORMAT_PCM_16 | SF_ENDIAN_BIG},
+                    CasEcrit{"ExtensibleS24", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
+                    CasEcrit{"Rf64S16", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+                    CasEcrit{"AuMuLaw", SF_FORMAT_AU | SF_FORMAT_ULAW},
+                    CasEcrit{"AuS32", SF_FORMAT_AU | SF_FORMAT_PCM_32},
+                    CasEcrit{"OggVorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS}),
+    [](const testing::TestParamInfo<CasEcrit>& i) { return i.param.nom; });
 
 // encode -o -: into a file, the same file as -o FILE; into a pipe or a
 // named pipe, a header announcing an unknown length (0xFFFFFFFF in the RIFF
