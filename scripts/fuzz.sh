@@ -55,6 +55,7 @@ lancer() {
   mkdir -p "$corpus" "$trouvailles"
   # shellcheck disable=SC2086 # the options are words
   ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=$racine/tests/lsan.supp:print_suppressions=0 \
     "$dir/fuzz/fuzz_$nom" -max_total_time="$secondes" -timeout=25 -print_final_stats=1 \
     -artifact_prefix="$trouvailles/" ${options[$nom]:-} "$corpus" "fuzz/corpus/$nom" \
     >"$dir/fuzz-logs/$nom.log" 2>&1 && echo 0 >"$dir/fuzz-logs/$nom.rc" || echo $? >"$dir/fuzz-logs/$nom.rc"
