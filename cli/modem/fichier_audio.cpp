@@ -34,6 +34,14 @@ std::string Genre_non_fichier(const struct stat& e) {
   return "is not a regular file";
 }
 
+// Why a rate cannot be decoded; empty when it can.
+std::string Refus_taux(uint32_t taux) {
+  if (taux >= Taux_fichier_min && taux <= Taux_fichier_max) return {};
+  return "its sample rate, " + std::to_string(taux) + " Hz, is outside the " +
+         std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
+         " Hz that decode takes";
+}
+
 uint32_t Mot_le(const unsigned char* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
@@ -94,10 +102,7 @@ std::optional<Description_fichier> Description(const std::string& chemin, std::s
     return echec("the file has no usable rate, channel count or length");
   const auto taux = static_cast<uint32_t>(info.samplerate);
   const auto voies = static_cast<uint32_t>(info.channels);
-  if (taux < Taux_fichier_min || taux > Taux_fichier_max)
-    return echec("its sample rate, " + std::to_string(taux) + " Hz, is outside the " +
-                 std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
-                 " Hz that decode takes");
+  if (std::string refus = Refus_taux(taux); !refus.empty()) return echec(refus);
   if (Donnees_wav_tronquees(chemin, static_cast<uint64_t>(etat.st_size), erreur)) return echec(erreur);
 
   // The true length, counted: a header may announce anything.
@@ -137,11 +142,7 @@ namespace {
 // Why a stream's rate or channels cannot be decoded; empty when they can.
 std::string Refus_format(const SF_INFO& info, uint32_t voie) {
   if (info.samplerate <= 0 || info.channels <= 0) return "the stream has no usable rate or channel count";
-  const auto taux = static_cast<uint32_t>(info.samplerate);
-  if (taux < Taux_fichier_min || taux > Taux_fichier_max)
-    return "its sample rate, " + std::to_string(taux) + " Hz, is outside the " +
-           std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
-           " Hz that decode takes";
+  if (std::string refus = Refus_taux(static_cast<uint32_t>(info.samplerate)); !refus.empty()) return refus;
   if (voie > static_cast<uint32_t>(info.channels))
     return "has " + std::to_string(info.channels) + " channel(s), no channel " + std::to_string(voie);
   return {};
@@ -270,10 +271,7 @@ sf_private_tag* Ouverture_flux(const std::string& chemin, uint32_t voie, int& de
     std::string raison;
     const std::optional<Format_flux_son> format = Lecture_entete_flux_son(lire, raison);
     if (!format) return refus(raison);
-    if (format->taux < Taux_fichier_min || format->taux > Taux_fichier_max)
-      return refus("its sample rate, " + std::to_string(format->taux) + " Hz, is outside the " +
-                   std::to_string(Taux_fichier_min) + " to " + std::to_string(Taux_fichier_max) +
-                   " Hz that decode takes");
+    if (std::string raison_taux = Refus_taux(format->taux); !raison_taux.empty()) return refus(raison_taux);
     info.format = format->format;
     info.samplerate = static_cast<int>(format->taux);
     info.channels = static_cast<int>(format->voies);
