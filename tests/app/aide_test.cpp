@@ -5,7 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
+#include <string>
+
+#include "tests/support/variable_environnement.h"
 
 namespace talven {
 namespace {
@@ -43,30 +47,12 @@ class Dossier_temporaire {
   fs::path chemin_;
 };
 
-// TALVEN_HELP_DIR for the time of a test, then back as it was.
-class Variable_aide {
- public:
-  explicit Variable_aide(const char* valeur) {
-    if (const char* v = ::getenv(Nom)) ancienne_ = v;
-    if (valeur != nullptr) {
-      ::setenv(Nom, valeur, 1);
-    } else {
-      ::unsetenv(Nom);
-    }
-  }
-  ~Variable_aide() {
-    if (ancienne_) {
-      ::setenv(Nom, ancienne_->c_str(), 1);
-    } else {
-      ::unsetenv(Nom);
-    }
-  }
-  Variable_aide(const Variable_aide&) = delete;
-  Variable_aide& operator=(const Variable_aide&) = delete;
-
- private:
-  static constexpr const char* Nom = "TALVEN_HELP_DIR";
-  std::optional<std::string> ancienne_;
+// TALVEN_HELP_DIR for the time of a test (nullptr: unset), then back as it
+// was.
+struct Variable_aide : test::Variable_environnement {
+  explicit Variable_aide(const char* valeur)
+      : Variable_environnement("TALVEN_HELP_DIR",
+                               valeur != nullptr ? std::optional<std::string>(valeur) : std::nullopt) {}
 };
 
 // The path found is absolute and names the file `attendu`.

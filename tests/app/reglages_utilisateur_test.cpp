@@ -13,6 +13,7 @@
 
 #include "app/fichier_reglages.h"
 #include "app/manipulation_serie.h"
+#include "tests/support/variable_environnement.h"
 
 namespace talven {
 namespace {
@@ -64,31 +65,7 @@ TEST(LectureTalvenConf, ABadValueIsReportedWithItsLineAndWhatIsKept) {
                                      "takes whole minutes from 0 (off) to 1440, not '1.5'; keeping 5"});
 }
 
-// An environment variable for the time of a test, then back as it was.
-class Variable {
- public:
-  Variable(const char* nom, const std::optional<std::string>& valeur) : nom_(nom) {
-    if (const char* v = ::getenv(nom)) ancienne_ = v;
-    if (valeur) {
-      ::setenv(nom, valeur->c_str(), 1);
-    } else {
-      ::unsetenv(nom);
-    }
-  }
-  ~Variable() {
-    if (ancienne_) {
-      ::setenv(nom_, ancienne_->c_str(), 1);
-    } else {
-      ::unsetenv(nom_);
-    }
-  }
-  Variable(const Variable&) = delete;
-  Variable& operator=(const Variable&) = delete;
-
- private:
-  const char* nom_;
-  std::optional<std::string> ancienne_;
-};
+using Variable = test::Variable_environnement;
 
 // A temporary folder standing for the user's home, removed afterwards.
 class Racine : public ::testing::Test {

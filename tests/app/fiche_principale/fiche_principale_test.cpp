@@ -22,6 +22,7 @@
 #include "tests/files/disque_de_test.h"
 #include "tests/support/acces_unites.h"
 #include "tests/support/boite_messages_enregistreuse.h"
+#include "tests/support/variable_environnement.h"
 
 namespace talven {
 namespace {
@@ -849,27 +850,7 @@ TEST(FichePrincipaleCarteSon, AnAmpersandOfACardIsNotAShortcut) {
   EXPECT_EQ(Legendes(b.fiche->Ouverture_menu_carte_son()).back(), "plughw:CARD=M,DEV=0 - Mic && Line");
 }
 
-// An environment variable for the time of a test, then back as it was.
-class Variable {
- public:
-  Variable(const char* nom, const std::string& valeur) : nom_(nom) {
-    if (const char* v = ::getenv(nom)) ancienne_ = v;
-    ::setenv(nom, valeur.c_str(), 1);
-  }
-  ~Variable() {
-    if (ancienne_) {
-      ::setenv(nom_, ancienne_->c_str(), 1);
-    } else {
-      ::unsetenv(nom_);
-    }
-  }
-  Variable(const Variable&) = delete;
-  Variable& operator=(const Variable&) = delete;
-
- private:
-  const char* nom_;
-  std::optional<std::string> ancienne_;
-};
+using Variable = test::Variable_environnement;
 
 // The programs keep the choice in the user's talven.conf, its other lines
 // untouched; the next start on the real card opens it, unless a device is
